@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+// Everything that names the product being installed comes from settings.ini
+// beside the executable; the wizard also keeps its run-time choices here so
+// that pages and engine share them without passing them along.
+struct InstallerConfig
+{
+    QString productName = QStringLiteral("Velmar");
+    QString productText;
+    QString productVersion = QStringLiteral("1.0.0.0");
+    QString publisher;
+    QString protocol = QStringLiteral("korvantvelmar");
+    QString protocolDescription;
+    QString programName = QStringLiteral("Velmar.exe");
+    QString userProtocolUrl;
+    QString supportUrl;
+    QString packageUrl;
+    QString installDir;
+    quint64 bytesTotal = 0;
+    bool autoStart = false;
+    bool installSucceeded = false;
+};
+
+// Fills a record from the INI file at iniPath (a missing file leaves the
+// defaults) and computes the default install folder below programFiles.
+InstallerConfig readInstallerConfig(const QString &iniPath, const QString &programFiles);
+
+// The one configuration record of the process, read from settings.ini in the
+// application folder on first use. Needs the application object to exist.
+InstallerConfig *installerConfig();

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+class QApplication;
+
+// Installs every translation family found in resources/translations beside
+// the executable (for the system's languages) and appends the style sheets of
+// the style resource in resources/styles to the application style sheet.
+void installTranslationsAndStyles(QApplication &app);
+
+// The concatenated text of the *.qss files of a folder, in name order,
+// leaving out names that contain "_mac". Empty when there are none.
+QString loadStyleSheets(const QString &folder);
