@@ -1,0 +1,6 @@
+# System registration: the plan on every system, the freedesktop applier on
+# Linux. The Windows applier is tested under Wine (tests/win32/tst_registry.cpp,
+# tst_shell_link.cpp).
+installer_add_test(tst_registration_plan
+    SOURCES registration/tst_registration_plan.cpp
+    LIBS installer_registration)
