@@ -4,3 +4,9 @@
 installer_add_test(tst_registration_plan
     SOURCES registration/tst_registration_plan.cpp
     LIBS installer_registration)
+
+if(NOT WIN32)
+    installer_add_test(tst_desktop_files
+        SOURCES registration/tst_desktop_files.cpp
+        LIBS installer_platform)
+endif()
