@@ -9,4 +9,7 @@ if(NOT WIN32)
     installer_add_test(tst_desktop_files
         SOURCES registration/tst_desktop_files.cpp
         LIBS installer_platform)
+    installer_add_test(tst_freedesktop_registration
+        SOURCES registration/tst_freedesktop_registration.cpp
+        LIBS installer_registration)
 endif()
