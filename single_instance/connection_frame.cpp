@@ -46,7 +46,16 @@ ConnectionFrame ConnectionFrame::decodeBody(const QByteArray &body)
     ConnectionFrame frame;
     QDataStream stream(body);
     stream.setVersion(StreamVersion);
-    stream >> frame.key >> frame.kind >> frame.instance >> frame.crc;
+    quint32 keyLength = 0;
+    stream >> keyLength;
+    // QDataStream would allocate up to a megabyte for whatever key length a
+    // stranger writes before noticing that the bytes are not there.
+    if (keyLength != 0xffffffffu && keyLength > quint32(qMax(0, body.size() - 4))) {
+        stream.setStatus(QDataStream::ReadPastEnd);
+    } else {
+        stream.device()->seek(0);
+        stream >> frame.key >> frame.kind >> frame.instance >> frame.crc;
+    }
     frame.complete = stream.status() == QDataStream::Ok;
     // The checksum covers everything read except its own two bytes.
     frame.crcMatches

@@ -27,3 +27,29 @@ installer_add_test(tst_single_instance_processes
     LIBS installer_single_instance
     ENVIRONMENT SINGLE_INSTANCE_HELPER=$<TARGET_FILE:single_instance_helper>)
 add_dependencies(tst_single_instance_processes single_instance_helper)
+
+# The fuzz target for the primary's frame reading, built with clang and
+# libFuzzer as a project of its own; CTest runs it over the committed seeds
+# plus a bounded number of mutations (new finds go to the build folder).
+find_program(FUZZ_CLANGXX NAMES clang++ clang++-14)
+if(INSTALLER_FUZZ AND FUZZ_CLANGXX)
+    include(ExternalProject)
+    set(fuzz_build ${CMAKE_BINARY_DIR}/fuzz)
+    ExternalProject_Add(single_instance_fuzz
+        SOURCE_DIR ${CMAKE_SOURCE_DIR}/tests/fuzz
+        BINARY_DIR ${fuzz_build}
+        CMAKE_ARGS
+            -DCMAKE_CXX_COMPILER=${FUZZ_CLANGXX}
+            -DCMAKE_BUILD_TYPE=RelWithDebInfo
+            -DINSTALLER_SOURCE_DIR=${CMAKE_SOURCE_DIR}
+        BUILD_ALWAYS ON
+        INSTALL_COMMAND ""
+        USES_TERMINAL_BUILD ON)
+    add_test(NAME fuzz_frame_reader
+        COMMAND sh -c "mkdir -p \"$1\" && exec \"$0\" -seed=1 -runs=20000 -max_len=4096 -artifact_prefix=\"$1/\" \"$1\" \"$2\""
+                ${fuzz_build}/fuzz_frame_reader ${fuzz_build}/found
+                ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/frame_reader)
+    set_tests_properties(fuzz_frame_reader PROPERTIES TIMEOUT 600)
+else()
+    message(STATUS "Fuzz targets: off (needs clang++ and INSTALLER_FUZZ)")
+endif()

@@ -20,6 +20,8 @@ qint64 ByteFeed::bytesAvailable() const
 qint64 ByteFeed::readData(char *data, qint64 maxSize)
 {
     const int count = int(qMin<qint64>(maxSize, m_pending.size()));
+    if (count <= 0)
+        return 0;
     std::memcpy(data, m_pending.constData(), size_t(count));
     m_pending.remove(0, count);
     return count;
