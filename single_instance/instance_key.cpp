@@ -1,0 +1,41 @@
+#include "single_instance/instance_key.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+
+QString InstanceKey::compute(const Inputs &inputs, SingleApplication::InstanceOptions options)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData("SingleApplication", 17);
+    hash.addData(inputs.applicationName.toUtf8());
+    hash.addData(inputs.organizationName.toUtf8());
+    hash.addData(inputs.organizationDomain.toUtf8());
+    if (!inputs.extras.isEmpty())
+        hash.addData(inputs.extras.join(QString()).toUtf8());
+    if (!options.testFlag(SingleApplication::KeyWithoutVersion))
+        hash.addData(inputs.version.toUtf8());
+    // Lower-cased, so that one installer file reached through differently
+    // cased paths (Windows file names ignore case) keeps one key.
+    if (!options.testFlag(SingleApplication::KeyWithoutPath))
+        hash.addData(inputs.executablePath.toLower().toUtf8());
+    if (options.testFlag(SingleApplication::UserScope))
+        hash.addData(inputs.userName.toUtf8());
+
+    return QString::fromLatin1(hash.result().toBase64())
+        .replace(QLatin1Char('/'), QLatin1Char('_'));
+}
+
+QString InstanceKey::forThisProcess(SingleApplication::InstanceOptions options,
+                                    const QStringList &extras)
+{
+    Inputs inputs;
+    inputs.applicationName = QCoreApplication::applicationName();
+    inputs.organizationName = QCoreApplication::organizationName();
+    inputs.organizationDomain = QCoreApplication::organizationDomain();
+    inputs.extras = extras;
+    inputs.version = QCoreApplication::applicationVersion();
+    inputs.executablePath = QCoreApplication::applicationFilePath();
+    // The user name stays empty: the server's access option already keeps
+    // other users out, and the key must not depend on how the user is named.
+    return compute(inputs, options);
+}
