@@ -54,7 +54,8 @@ QString loadStyleSheets(const QString &folder)
         return text;
     const QFileInfoList files = dir.entryInfoList(QDir::Files, QDir::Name);
     for (const QFileInfo &info : files) {
-        if (info.suffix() != QLatin1String("qss") || info.fileName().contains(QLatin1String("_mac")))
+        if (info.suffix() != QLatin1String("qss")
+            || info.fileName().contains(QLatin1String("_mac")))
             continue;
         QFile file(info.absoluteFilePath());
         if (file.open(QIODevice::ReadOnly))
