@@ -19,3 +19,9 @@ installer_add_test(tst_translations_and_styles
 installer_add_test(tst_installer_config
     SOURCES app/tst_installer_config.cpp
     LIBS installer_startup)
+
+# Reads the built installer.zh_CN.qm, so it needs the translations built.
+installer_add_test(tst_translations
+    SOURCES app/tst_translations.cpp
+    ENVIRONMENT ${qt_tools_environment})
+add_dependencies(tst_translations installer_translations)
