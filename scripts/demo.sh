@@ -99,7 +99,7 @@ cleanup() {
     exit "$status"
 }
 trap cleanup EXIT
-trap 'exit 130' INT TERM
+trap 'exit 130' INT TERM HUP PIPE
 
 # Processes whose program lies in the demo's install folder.
 product_pids() {
@@ -224,6 +224,17 @@ window_of() {
         fi
     done
     echo "$best"
+}
+
+# Any other visible window of the process (a message box, say).
+other_window_of() {
+    local wid
+    for wid in $(x xdotool search --all --onlyvisible --pid "$1" --name '' 2>/dev/null); do
+        [ "$wid" != "$2" ] || continue
+        local WINDOW X Y WIDTH HEIGHT SCREEN
+        eval "$(x xdotool getwindowgeometry --shell "$wid" 2>/dev/null)" || continue
+        [ "$WIDTH" -gt 1 ] && [ "$WIDTH" -lt 1280 ] && { echo "$wid"; return; }
+    done
 }
 
 # Geometry of a window into win_x, win_y, win_w, win_h.
@@ -377,19 +388,44 @@ shoot start-page-agreed "$window"
 
 # "Install now" sits centred above that row; the download is the sign that
 # the checks passed and the progress page took over.
+# A question (a running Velmar) or a notice (folder, space) also answers the
+# click; it is photographed and reported instead of clicked away.
+install_reacted() {
+    download_started && return 0
+    message_box=$(other_window_of "$installer_pid" "$window")
+    [ -n "$message_box" ]
+}
 installed_click=0
-click_until "Install now" $((win_w / 2)) $((agree_y - 14)) $((agree_y - 110)) -4 download_started \
-    && installed_click=1
+message_box=
+click_until "Install now" $((win_w / 2)) $((agree_y - 14)) $((agree_y - 110)) -4 install_reacted \
+    && download_started && installed_click=1
+if [ "$installed_click" -eq 0 ] && [ -n "$message_box" ]; then
+    shoot start-page-notice "$message_box"
+fi
 check "\"Install now\" starts the download" test "$installed_click" -eq 1
 [ "$installed_click" -eq 1 ] || { shoot no-install "$window"; finish; }
 sleep 1.2
 shoot progress-page "$window"
 
+# A failed run shows a message box (a window of its own) before the
+# failure page; a good one fills the install folder and moves on.
+message_box=
 for _ in $(seq 240); do
     package_in_place && break
     installer_ended && break
+    message_box=$(other_window_of "$installer_pid" "$window")
+    [ -n "$message_box" ] && break
     sleep 0.5
 done
+if [ -n "$message_box" ]; then
+    sleep 0.5
+    shoot message-box "$message_box"
+    check "the installation runs without a message box (see $(basename "$shots")/*message-box.png)" false
+    x xdotool windowfocus --sync "$message_box" key Return
+    sleep 1
+    shoot failure-page "$window"
+    finish
+fi
 sleep 1.5
 shoot "$(package_in_place && echo success-page || echo failure)" "$window"
 check "every package file is in $install_dir with its size" package_in_place
