@@ -386,8 +386,9 @@ check "ticking \"I agree\" changes the start page" test "$agreed" -eq 1
 agree_y=$clicked_y
 shoot start-page-agreed "$window"
 
-# "Install now" sits centred above that row; the download is the sign that
-# the checks passed and the progress page took over.
+# "Install now" sits centred above that row (aimed a little right of the
+# centre, away from the agreement link on the left of the row); the download
+# is the sign that the checks passed and the progress page took over.
 # A question (a running Velmar) or a notice (folder, space) also answers the
 # click; it is photographed and reported instead of clicked away.
 install_reacted() {
@@ -397,7 +398,7 @@ install_reacted() {
 }
 installed_click=0
 message_box=
-click_until "Install now" $((win_w / 2)) $((agree_y - 14)) $((agree_y - 110)) -4 install_reacted \
+click_until "Install now" $((win_w / 2 + 16)) $((agree_y - 14)) $((agree_y - 110)) -4 install_reacted \
     && download_started && installed_click=1
 if [ "$installed_click" -eq 0 ] && [ -n "$message_box" ]; then
     shoot start-page-notice "$message_box"
