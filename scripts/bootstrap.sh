@@ -13,8 +13,8 @@ packages=(
     # tests: fuzzing, desktop entries, TLS certificates, a real X server
     clang libclang-rt-14-dev desktop-file-utils xdg-utils openssl ca-certificates
     xvfb xauth x11-utils xdotool imagemagick
-    # the demo: a real HTTP server, fonts for both languages
-    python3 curl unzip zip fonts-dejavu-core fonts-noto-cjk
+    # the demo: a real HTTP server, fonts for both languages, gio to follow a link
+    python3 curl unzip zip fonts-dejavu-core fonts-noto-cjk libglib2.0-bin
 )
 
 missing=()

@@ -1,0 +1,534 @@
+#!/usr/bin/env bash
+# The demo: installs what is missing, builds, packs the demo product Velmar,
+# serves the package from a real web server on 127.0.0.1, writes the demo's
+# settings.ini beside the built installer and starts the installer.
+#
+#   scripts/demo.sh [--headless] [--no-build] [--screenshots DIR] [--keep]
+#
+# With a display, you click through the installer yourself and Velmar is
+# installed for you (into ~/.local/share/Velmar; ~/.local/share/Velmar/uninst.exe
+# removes it again). Without one (or with --headless), the demo runs the
+# installer on its own X server in a throw-away home folder, clicks through it
+# like a person (agree, install, launch), saves a screenshot of every page,
+# checks that Velmar is installed, registered and running, opens a
+# korvantvelmar:// link, uninstalls, and prints a report. It stops every
+# process and server it started, whatever happens.
+#
+#   --headless         run the unattended demo even when a display is there
+#   --no-build         use the existing build (skip bootstrap and build)
+#   --screenshots DIR  where the screenshots go (default: build/demo-screenshots)
+#   --keep             keep the throw-away folder (home, logs) for a look later
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+headless=0
+do_build=1
+keep=0
+shots=$build/demo-screenshots
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --headless) headless=1 ;;
+        --no-build) do_build=0 ;;
+        --keep) keep=1 ;;
+        --screenshots)
+            [ $# -ge 2 ] || { echo "demo: --screenshots needs a folder" >&2; exit 2; }
+            shots=$2
+            shift
+            ;;
+        -h | --help)
+            sed -n '2,21s/^# \{0,1\}//p' "$0"
+            exit 0
+            ;;
+        *)
+            echo "demo: unknown option '$1' (see --help)" >&2
+            exit 2
+            ;;
+    esac
+    shift
+done
+
+say() { echo "demo: $*"; }
+fail() {
+    echo "demo: $*" >&2
+    exit 1
+}
+
+if [ "$do_build" -eq 1 ]; then
+    "$root/scripts/bootstrap.sh"
+    "$root/scripts/build.sh"
+fi
+
+installer=$build/installer/installer
+product=$build/demo/package
+[ -x "$installer" ] || fail "no installer at $installer (build first)"
+[ -x "$product/Velmar" ] || fail "no demo product in $product (build first)"
+
+if [ "$headless" -eq 0 ] && { [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; }; then
+    headless=1
+fi
+
+# --- Everything started here is stopped here --------------------------------
+work=$(mktemp -d /tmp/velmar-demo.XXXXXX)
+started_pids=()
+install_dir=
+cleanup() {
+    local status=$?
+    set +e
+    # Velmar copies that the installer or a link started inside the demo home.
+    if [ -n "$install_dir" ]; then
+        for pid in $(product_pids); do kill "$pid" 2>/dev/null; done
+    fi
+    local index pid tries
+    for ((index = ${#started_pids[@]} - 1; index >= 0; index--)); do
+        pid=${started_pids[index]}
+        kill "$pid" 2>/dev/null || continue
+        # A process that ignores the request is not left behind.
+        for tries in $(seq 30); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -KILL "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    if [ "$keep" -eq 1 ]; then
+        say "kept $work"
+    else
+        rm -rf -- "$work"
+    fi
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM HUP PIPE
+
+# Processes whose program lies in the demo's install folder.
+product_pids() {
+    [ -n "$install_dir" ] || return 0
+    find /proc -mindepth 2 -maxdepth 2 -name exe -printf '%h %l\n' 2>/dev/null |
+        while read -r proc exe; do
+            case "$exe" in "$install_dir"/*) echo "${proc#/proc/}" ;; esac
+        done
+}
+
+# --- The web site: package, agreement and support pages ---------------------
+site=$work/site
+mkdir -p "$site"
+cat >"$site/agreement.html" <<'EOF'
+<!DOCTYPE html>
+<html><head><meta charset="utf-8"><title>Velmar user agreement</title></head>
+<body><h1>Velmar user agreement</h1>
+<p>Velmar is a demonstration product. You may install it, run it and remove it
+as often as you like. It comes without any warranty.</p></body></html>
+EOF
+cat >"$site/support.html" <<'EOF'
+<!DOCTYPE html>
+<html><head><meta charset="utf-8"><title>Velmar support</title></head>
+<body><h1>Velmar support</h1>
+<p>If the installation failed, check that the demo's web server still runs and
+start scripts/demo.sh again.</p></body></html>
+EOF
+
+# Headless, the download is spread over a few seconds so the progress page
+# can be photographed; with a person watching, a little less.
+seconds=4
+[ "$headless" -eq 1 ] || seconds=3
+python3 -u "$root/scripts/demo-server.py" --directory "$site" --seconds "$seconds" \
+    >"$work/server.out" 2>"$work/server.log" &
+started_pids+=($!)
+port=
+for _ in $(seq 100); do
+    port=$(sed -n 's/^port \([0-9][0-9]*\)$/\1/p' "$work/server.out")
+    [ -n "$port" ] && break
+    kill -0 "${started_pids[-1]}" 2>/dev/null || break
+    sleep 0.1
+done
+[ -n "$port" ] || fail "the web server did not start: $(cat "$work/server.log")"
+base=http://127.0.0.1:$port
+say "serving $site at $base"
+
+package_lines=$("$root/scripts/make-package.sh" "$product" "$site/velmar.zip" "$base")
+bytes_total=$(sed -n 's/^bytesTotal=//p' <<<"$package_lines")
+package_url=$(sed -n 's/^packageUrl=//p' <<<"$package_lines")
+
+# The shipped folder's settings.ini becomes the demo's; the next build puts
+# the sample back.
+cat >"$build/installer/settings.ini" <<EOF
+[General]
+productName=Velmar
+productText=Velmar
+productVersion=1.0.0.0
+publisher=Korvant Software
+protocol=korvantvelmar
+protocolDescription=URL:Velmar link
+programName=Velmar
+userProtocolUrl=$base/agreement.html
+supportUrl=$base/support.html
+packageUrl=$package_url
+bytesTotal=$bytes_total
+EOF
+say "wrote $build/installer/settings.ini (packageUrl=$package_url, bytesTotal=$bytes_total)"
+
+# --- With a display: the person at the screen clicks through ----------------
+if [ "$headless" -eq 0 ]; then
+    say "starting the installer; click through it (the web server stops when it closes)"
+    status=0
+    env -u QT_QPA_PLATFORM "$installer" || status=$?
+    data_home=${XDG_DATA_HOME:-$HOME/.local/share}
+    if [ -x "$data_home/Velmar/Velmar" ]; then
+        say "Velmar is installed in $data_home/Velmar; $data_home/Velmar/uninst.exe removes it"
+    else
+        say "the installer ended (status $status) without installing Velmar"
+    fi
+    exit "$status"
+fi
+
+# --- Without a display: a throw-away home on a private X server -------------
+command -v Xvfb >/dev/null || fail "Xvfb is missing (scripts/bootstrap.sh installs it)"
+command -v xdotool >/dev/null || fail "xdotool is missing (scripts/bootstrap.sh installs it)"
+mkdir -p "$shots"
+rm -rf -- "$shots"/*.png "$shots/logs"
+shots=$(cd "$shots" && pwd)
+logs=$work/logs
+home=$work/home
+mkdir -p "$logs" "$home/Desktop" "$home/.local/share" "$home/.config" "$home/.cache" "$work/runtime" "$work/tmp"
+chmod 700 "$work/runtime"
+install_dir=$home/.local/share/Velmar
+status_file=$work/runtime/velmar-status.txt
+
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$logs/xvfb.log" &
+started_pids+=($!)
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$logs/xvfb.log")"
+display=:$(head -n 1 "$work/display")
+
+# The demo's whole environment: nothing of the real user's session leaks in.
+demo_env=(env -i PATH="$PATH" HOME="$home" USER="${USER:-demo}" LANG=C.UTF-8 DISPLAY="$display"
+    XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config"
+    XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$work/runtime" TMPDIR="$work/tmp"
+    VELMAR_STATUS_FILE="$status_file")
+
+x() { "${demo_env[@]}" "$@"; }
+
+# The largest visible window of a process (Qt also maps helper windows).
+window_of() {
+    local pid=$1 best= best_area=0 wid WIDTH HEIGHT X Y SCREEN WINDOW
+    for wid in $(x xdotool search --all --onlyvisible --pid "$pid" --name '' 2>/dev/null); do
+        eval "$(x xdotool getwindowgeometry --shell "$wid" 2>/dev/null)" || continue
+        [ "$WIDTH" -lt 1280 ] || continue
+        if [ $((WIDTH * HEIGHT)) -gt "$best_area" ]; then
+            best=$wid
+            best_area=$((WIDTH * HEIGHT))
+        fi
+    done
+    echo "$best"
+}
+
+# Any other visible window of the process (a message box, say).
+other_window_of() {
+    local wid
+    for wid in $(x xdotool search --all --onlyvisible --pid "$1" --name '' 2>/dev/null); do
+        [ "$wid" != "$2" ] || continue
+        local WINDOW X Y WIDTH HEIGHT SCREEN
+        eval "$(x xdotool getwindowgeometry --shell "$wid" 2>/dev/null)" || continue
+        [ "$WIDTH" -gt 1 ] && [ "$WIDTH" -lt 1280 ] && { echo "$wid"; return; }
+    done
+}
+
+# Geometry of a window into win_x, win_y, win_w, win_h.
+measure() {
+    local WINDOW X Y WIDTH HEIGHT SCREEN
+    eval "$(x xdotool getwindowgeometry --shell "$1")"
+    win_x=$X win_y=$Y win_w=$WIDTH win_h=$HEIGHT
+}
+
+shot_count=0
+shoot() { # shoot NAME WINDOW
+    local wid=$2
+    shot_count=$((shot_count + 1))
+    local file
+    file=$shots/$(printf '%02d' "$shot_count")-$1.png
+    measure "$wid"
+    x import -window root -crop "${win_w}x${win_h}+${win_x}+${win_y}" +repage "$file"
+    say "screenshot $file"
+}
+
+snap() { x import -window root -crop "${win_w}x${win_h}+${win_x}+${win_y}" +repage "$1"; }
+
+# Number of pixels that differ between two pictures.
+changed_pixels() {
+    compare -metric AE "$1" "$2" null: 2>&1 | awk '{ printf "%d\n", $1 }'
+}
+
+# Clicks like a person who looks where a control should be: from (x, y1)
+# towards y2 in steps, until the screen shows that the click took effect
+# (ready_check run after each click). Window-relative coordinates.
+click_until() { # click_until LABEL X Y1 Y2 STEP READY_CHECK...
+    local label=$1 px=$2 y=$3 y_start=$3 y_end=$4 step=$5
+    shift 5
+    while { [ "$step" -lt 0 ] && [ "$y" -ge "$y_end" ]; } || { [ "$step" -gt 0 ] && [ "$y" -le "$y_end" ]; }; do
+        x xdotool mousemove --sync $((win_x + px)) $((win_y + y))
+        sleep 0.2
+        snap "$work/before.png"
+        x xdotool click 1
+        sleep 0.5
+        if "$@"; then
+            say "$label: clicked at ($px, $y) in the window"
+            clicked_y=$y
+            return 0
+        fi
+        y=$((y + step))
+    done
+    say "$label: found nothing to click between y=$y_start and y=$y_end at x=$px"
+    return 1
+}
+
+screen_changed() {
+    snap "$work/after.png"
+    [ "$(changed_pixels "$work/before.png" "$work/after.png")" -ge 20 ]
+}
+download_started() { grep -q 'GET /velmar.zip' "$work/server.log"; }
+installer_ended() { ! kill -0 "$installer_pid" 2>/dev/null; }
+
+# Every file of the package in place, with its size.
+package_in_place() {
+    local name size
+    while read -r size name; do
+        [ -f "$install_dir/$name" ] && [ "$(stat -c %s "$install_dir/$name")" = "$size" ] || return 1
+    done <"$work/package.list"
+}
+zipinfo -l "$site/velmar.zip" | awk '/^-/ { size = $4; for (i = 0; i < 9; i++) sub(/^[^ ]+ +/, ""); print size, $0 }' \
+    >"$work/package.list"
+
+results=()
+failures=0
+check() { # check TEXT COMMAND...: one line of the report
+    local text=$1
+    shift
+    if "$@"; then
+        results+=("ok      $text")
+    else
+        results+=("FAILED  $text")
+        failures=$((failures + 1))
+    fi
+}
+
+report() {
+    echo
+    echo "Velmar demo report ($(date '+%Y-%m-%d %H:%M:%S'), display $display, server $base)"
+    echo "  package   $site/velmar.zip: $(stat -c %s "$site/velmar.zip") bytes, bytesTotal=$bytes_total"
+    echo "  home      $home (throw-away)"
+    local line
+    for line in "${results[@]}"; do echo "  $line"; done
+    echo "  screenshots in $shots:"
+    ls -1 "$shots" | sed 's/^/    /'
+    if [ "$failures" -eq 0 ]; then
+        echo "  result: everything checked out"
+    else
+        echo "  result: $failures check(s) failed"
+        if [ "$keep" -eq 1 ]; then
+            echo "  logs in $logs"
+        elif cp -r "$logs" "$shots/logs" 2>/dev/null; then
+            echo "  logs in $shots/logs"
+        fi
+    fi
+}
+finish() {
+    cp "$work/server.log" "$logs/server.log" 2>/dev/null || true
+    report
+    [ "$failures" -eq 0 ]
+    exit $?
+}
+
+# --- The click-through -------------------------------------------------------
+# From here on every step is checked and reported; one that fails must not
+# end the run before the report.
+set +e
+say "starting the installer on display $display in the throw-away home $home"
+# Not through x(): a function in the background is a subshell, and the
+# window search needs the installer's own process id.
+"${demo_env[@]}" "$installer" >"$logs/installer.log" 2>&1 &
+installer_pid=$!
+started_pids+=("$installer_pid")
+
+window=
+for _ in $(seq 100); do
+    window=$(window_of "$installer_pid")
+    [ -n "$window" ] && break
+    installer_ended && break
+    sleep 0.1
+done
+check "the installer window appears" test -n "$window"
+if [ -z "$window" ] && installer_ended; then
+    # A second start hands over to a running installer and ends at once.
+    say "the installer ended without a window; is another installer already running?"
+fi
+[ -n "$window" ] || finish
+sleep 1
+measure "$window"
+check "the window is 524 x 308 (12 px shadow around a 500 x 284 body)" test "${win_w}x${win_h}" = 524x308
+shoot start-page "$window"
+
+# The body begins 12 px inside the window; "I agree" is the first control of
+# the row at the bottom of the start page (12 px from the left and bottom).
+shadow=12
+body_left=$shadow body_bottom=$((win_h - shadow))
+agree_x=$((body_left + 12 + 6))
+if click_until "I agree" "$agree_x" $((body_bottom - 12)) $((body_bottom - 60)) -4 screen_changed; then
+    agreed=1
+else
+    agreed=0
+fi
+check "ticking \"I agree\" changes the start page" test "$agreed" -eq 1
+[ "$agreed" -eq 1 ] || finish
+agree_y=$clicked_y
+shoot start-page-agreed "$window"
+
+# "Install now" sits centred above that row (aimed a little right of the
+# centre, away from the agreement link on the left of the row); the download
+# is the sign that the checks passed and the progress page took over.
+# A question (a running Velmar) or a notice (folder, space) also answers the
+# click; it is photographed and reported instead of clicked away.
+install_reacted() {
+    download_started && return 0
+    message_box=$(other_window_of "$installer_pid" "$window")
+    [ -n "$message_box" ]
+}
+installed_click=0
+message_box=
+click_until "Install now" $((win_w / 2 + 16)) $((agree_y - 14)) $((agree_y - 110)) -4 install_reacted \
+    && download_started && installed_click=1
+if [ "$installed_click" -eq 0 ] && [ -n "$message_box" ]; then
+    shoot start-page-notice "$message_box"
+fi
+check "\"Install now\" starts the download" test "$installed_click" -eq 1
+[ "$installed_click" -eq 1 ] || { shoot no-install "$window"; finish; }
+sleep 1.2
+shoot progress-page "$window"
+
+# A failed run shows a message box (a window of its own) before the
+# failure page; a good one fills the install folder and moves on.
+message_box=
+for _ in $(seq 240); do
+    package_in_place && break
+    installer_ended && break
+    message_box=$(other_window_of "$installer_pid" "$window")
+    [ -n "$message_box" ] && break
+    sleep 0.5
+done
+if [ -n "$message_box" ]; then
+    sleep 0.5
+    shoot message-box "$message_box"
+    check "the installation runs without a message box (see $(basename "$shots")/*message-box.png)" false
+    x xdotool windowfocus --sync "$message_box" key Return
+    sleep 1
+    shoot failure-page "$window"
+    finish
+fi
+sleep 1.5
+shoot "$(package_in_place && echo success-page || echo failure)" "$window"
+check "every package file is in $install_dir with its size" package_in_place
+check "Velmar and uninst.exe are executable" test -x "$install_dir/Velmar" -a -x "$install_dir/uninst.exe"
+check "the package was removed from the temporary folder" \
+    test ! -e "$work/tmp/velmar.zip" -a ! -e "$work/tmp/velmar.zip.tmp"
+
+# --- Registration: whatever the Linux registration writes, found by content --
+points_into_install() { grep -qsF "$install_dir/" "$1" || grep -qsF "\"$install_dir\\" "$1"; }
+entries_in() { # entries_in FOLDER DEPTH: desktop entries there that run Velmar
+    find "$1" -maxdepth "$2" -type f 2>/dev/null | while IFS= read -r f; do
+        grep -q '^\[Desktop Entry\]' "$f" 2>/dev/null && grep -E '^(Exec|TryExec)=' "$f" | grep -qF "$install_dir/" && echo "$f"
+    done
+}
+menu_entries=$(entries_in "$home/.local/share/applications" 3)
+desktop_entries=$(entries_in "$home/Desktop" 1)
+autostart_entries=$(entries_in "$home/.config/autostart" 1)
+handler=$(x xdg-mime query default x-scheme-handler/korvantvelmar 2>/dev/null || true)
+handler_file=$(find "$home/.local/share/applications" -type f -name '*.desktop' 2>/dev/null |
+    while IFS= read -r f; do
+        id=${f#"$home/.local/share/applications/"}
+        [ "${id//\//-}" = "$handler" ] && echo "$f"
+    done)
+record=$(find "$home/.local/share" -maxdepth 4 -path "$install_dir" -prune -o -type f -name '*.ini' -print 2>/dev/null |
+    while IFS= read -r f; do grep -q UninstallString "$f" && points_into_install "$f" && echo "$f"; done)
+
+check "a menu entry runs Velmar ($(echo $menu_entries))" test -n "$menu_entries"
+check "a desktop shortcut runs Velmar ($(echo $desktop_entries))" test -n "$desktop_entries"
+check "no autostart entry, since start with the computer was not chosen" test -z "$autostart_entries"
+check "korvantvelmar:// links open with ${handler:-nothing}" \
+    eval '[ -n "$handler_file" ] && grep -E "^Exec=" "$handler_file" | grep -qF "$install_dir/"'
+check "~/.local/bin/Velmar leads to the installed program" \
+    test "$(readlink -f "$home/.local/bin/Velmar" 2>/dev/null)" = "$(readlink -f "$install_dir/Velmar")"
+check "an uninstall record names the install folder (${record#"$home/"})" test -n "$record"
+
+# --- Launch ------------------------------------------------------------------
+# "Launch" is centred 37 px above the bottom of the success page's body.
+launched=0
+if installer_ended; then
+    say "the installer has already ended (see $logs/installer.log)"
+else
+    click_until "Launch" $((win_w / 2)) $((body_bottom - 37 - 4)) $((body_bottom - 37 - 64)) -4 installer_ended \
+        && launched=1
+fi
+check "\"Launch\" closes the installer" test "$launched" -eq 1
+wait "$installer_pid" 2>/dev/null && installer_status=0 || installer_status=$?
+check "the installer ended with status 0 (ended with $installer_status)" test "$installer_status" -eq 0
+
+report_value() { sed -n "s/^$1=//p" "$status_file" 2>/dev/null | head -n 1 || true; }
+for _ in $(seq 100); do
+    [ -s "$status_file" ] && break
+    sleep 0.1
+done
+velmar_pid=$(report_value pid)
+check "Velmar runs (process ${velmar_pid:-none})" eval '[ -n "$velmar_pid" ] && kill -0 "$velmar_pid" 2>/dev/null'
+check "Velmar runs from $install_dir" \
+    test "$(readlink -f "/proc/${velmar_pid:-0}/exe" 2>/dev/null)" = "$(readlink -f "$install_dir/Velmar")"
+check "Velmar's working folder is the install folder" test "$(report_value workingFolder)" = "$install_dir"
+if [ -n "$velmar_pid" ]; then
+    velmar_window=
+    for _ in $(seq 50); do
+        velmar_window=$(window_of "$velmar_pid")
+        [ -n "$velmar_window" ] && break
+        sleep 0.1
+    done
+    [ -z "$velmar_window" ] || { sleep 0.5; shoot velmar-running "$velmar_window"; }
+fi
+
+# --- A link, the way a browser hands it over ---------------------------------
+link='korvantvelmar://open?x=1'
+rm -f -- "$status_file"
+# gio opens it as desktops do (xdg-open's generic mode cannot run an Exec
+# whose program path is quoted, as it must be for folders with blanks).
+if command -v gio >/dev/null; then opener=(gio open); else opener=(xdg-open); fi
+"${demo_env[@]}" "${opener[@]}" "$link" >"$logs/open-link.log" 2>&1 &
+started_pids+=($!)
+for _ in $(seq 100); do
+    [ "$(report_value link)" = "$link" ] && break
+    sleep 0.1
+done
+link_pid=$(report_value pid)
+check "opening $link starts Velmar with the link" test "$(report_value link)" = "$link"
+if [ -n "$link_pid" ]; then
+    link_window=
+    for _ in $(seq 50); do
+        link_window=$(window_of "$link_pid")
+        [ -n "$link_window" ] && break
+        sleep 0.1
+    done
+    [ -z "$link_window" ] || { sleep 0.5; shoot velmar-link "$link_window"; }
+fi
+
+# --- Uninstall ----------------------------------------------------------------
+if [ -x "$install_dir/uninst.exe" ]; then
+    x "$install_dir/uninst.exe" >"$logs/uninstall.log" 2>&1 && uninstalled=0 || uninstalled=$?
+    check "uninst.exe ends Velmar and removes it (status $uninstalled)" \
+        test "$uninstalled" -eq 0 -a ! -e "$install_dir" -a -z "$(product_pids)"
+    leftovers=$( (entries_in "$home/.local/share/applications" 3; entries_in "$home/Desktop" 1;
+        entries_in "$home/.config/autostart" 1; [ -L "$home/.local/bin/Velmar" ] && echo "$home/.local/bin/Velmar";
+        [ -n "$record" ] && [ -e "$record" ] && echo "$record"; grep -ls 'x-scheme-handler/korvantvelmar=' "$home/.config/mimeapps.list") || true)
+    check "nothing of Velmar is left registered" test -z "$leftovers"
+    [ -z "$leftovers" ] || say "left behind: $(echo $leftovers)"
+fi
+
+finish

@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# The publisher helper: turns a folder into a product package for the
+# installer and prints the settings.ini lines that go with it.
+#
+#   scripts/make-package.sh <folder> <output.zip> [base URL]
+#
+# The folder's contents go to the top of the zip (no enclosing folder), with
+# their permissions, so the installer unpacks them straight into the install
+# folder. Symbolic links to files are stored as the files they point to.
+# Hidden entries (names starting with ".") are left out with a warning: the
+# installer never copies them into the install folder.
+#
+# Standard output carries only the settings.ini lines:
+#   bytesTotal=<sum of the sizes of the files the installer will copy>
+#   packageUrl=<base URL>/<output file name>
+# The installer compares bytesTotal with the free space of the target volume
+# and counts its copy progress against it, so it must be exact.
+set -euo pipefail
+
+me=make-package
+fail() {
+    echo "$me: $*" >&2
+    exit 1
+}
+
+if [ $# -lt 2 ] || [ $# -gt 3 ]; then
+    echo "usage: $0 <folder> <output.zip> [base URL]" >&2
+    exit 2
+fi
+folder=$1
+output=$2
+base_url=${3-}
+
+command -v zip >/dev/null || fail "needs 'zip' (scripts/bootstrap.sh installs it)"
+command -v zipinfo >/dev/null || fail "needs 'zipinfo' from 'unzip' (scripts/bootstrap.sh installs it)"
+
+[ -d "$folder" ] || fail "'$folder' is not a folder"
+folder=$(cd "$folder" && pwd -P)
+case "$output" in
+    */*) output_dir=${output%/*} ;;
+    *) output_dir=. ;;
+esac
+[ -n "$output_dir" ] || output_dir=/
+[ -d "$output_dir" ] || fail "the folder of '$output' does not exist"
+output=$(cd "$output_dir" && pwd -P)/${output##*/}
+case "${output##*/}" in
+    '' | . | ..) fail "'$2' does not name a file" ;;
+esac
+# A package written into the folder it packs would contain itself next time.
+case "$output" in
+    "$folder"/*) fail "the package must not be written inside '$folder'" ;;
+esac
+
+cd "$folder"
+
+# Entries the package cannot carry faithfully are refused up front rather
+# than surfacing later as a broken installation.
+broken=$(find . -xtype l ! -path '*/.*' -print)
+[ -z "$broken" ] || fail "symbolic links that lead nowhere: ${broken//$'\n'/, }"
+dir_links=$(find . -type l -xtype d ! -path '*/.*' -print)
+[ -z "$dir_links" ] || fail "symbolic links to folders (store the folder itself): ${dir_links//$'\n'/, }"
+unreadable=$(find . ! -path '*/.*' ! -readable -print)
+[ -z "$unreadable" ] || fail "entries that cannot be read: ${unreadable//$'\n'/, }"
+special=$(find . ! -path '*/.*' ! -type f ! -type d ! -type l -print)
+[ -z "$special" ] || fail "entries that are neither files nor folders: ${special//$'\n'/, }"
+
+newline_names=$(find . -name $'*\n*' -print)
+[ -z "$newline_names" ] || fail "file names with line breaks cannot be packaged"
+
+hidden=$(find . -mindepth 1 -name '.*' -prune -print)
+if [ -n "$hidden" ]; then
+    echo "$me: warning: leaving out hidden entries, which the installer does not copy: ${hidden//$'\n'/, }" >&2
+fi
+
+[ -n "$(find . -mindepth 1 ! -path '*/.*' -print -quit)" ] || fail "'$folder' holds nothing to package"
+
+# Build next to the target and move into place, so a failed run never leaves
+# a half-written package under the published name.
+partial=$(mktemp "$output.XXXXXX.partial")
+trap 'rm -f -- "$partial"' EXIT
+rm -f -- "$partial"
+# -X: no owner ids or extra time stamps (permissions stay in the entries).
+# Folders are listed too, so empty ones are kept; links are followed.
+find . -mindepth 1 ! -path '*/.*' -print | sed 's|^\./||' | LC_ALL=C sort |
+    zip -q -X -@ "$partial" || fail "zip could not write the package"
+
+# Count what the package really holds: the uncompressed sizes of its file
+# entries (folders count 0). With symbolic links stored as files this is
+# exactly what the installer copies.
+bytes_total=$(zipinfo -l "$partial" | awk '
+    /^[-l]/ { sum += $4 }
+    END { printf "%.0f\n", sum }')
+files_in_zip=$(zipinfo -1 "$partial" | grep -vc '/$' || true)
+files_on_disk=$(find . ! -path '*/.*' \( -type f -o -type l \) | wc -l)
+[ "$files_in_zip" -eq "$files_on_disk" ] \
+    || fail "the package holds $files_in_zip files, the folder $files_on_disk; not written"
+unzip -tqq "$partial" || fail "the written package does not test as a sound zip; not written"
+
+mv -f -- "$partial" "$output"
+trap - EXIT
+chmod a+r "$output"
+
+name=${output##*/}
+echo "$me: wrote $output ($(stat -c %s "$output") bytes, $files_in_zip files)" >&2
+echo "bytesTotal=$bytes_total"
+if [ -n "$base_url" ]; then
+    # The installer names its download after the last "/" segment of the
+    # URL, so the file name is percent-encoded and no query may follow it.
+    encoded=$(printf '%s' "$name" | LC_ALL=C awk '
+        BEGIN { for (i = 0; i < 256; i++) code[sprintf("%c", i)] = i }
+        {
+            out = ""
+            for (i = 1; i <= length($0); i++) {
+                c = substr($0, i, 1)
+                if (c ~ /[A-Za-z0-9._~-]/) out = out c
+                else out = out sprintf("%%%02X", code[c])
+            }
+            printf "%s", out
+        }')
+    echo "packageUrl=${base_url%/}/$encoded"
+else
+    echo "$me: note: set packageUrl to the address where $name will be published" >&2
+    echo "packageUrl="
+fi
