@@ -1,12 +1,123 @@
 #include "wizard/main_window.h"
 
 #include "app/installer_config.h"
+#include "toolkit/system_bar.h"
+#include "toolkit/toast_label.h"
+#include "wizard/fail_widget.h"
+#include "wizard/install_widget.h"
+#include "wizard/starting_widget.h"
+#include "wizard/success_widget.h"
 
+#include <QCloseEvent>
 #include <QIcon>
+#include <QStackedLayout>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+MainWindow *s_instance = nullptr;
+} // namespace
 
 MainWindow::MainWindow(QWidget *parent)
-    : QWidget(parent, Qt::FramelessWindowHint)
+    : Window(parent, false, Qt::MSWindowsFixedSizeDialogHint)
 {
+    // Set before the pages exist, so that they may reach the window while
+    // they are built.
+    m_currentPage = StartPage;
+    s_instance = this;
+
     setWindowIcon(QIcon(QStringLiteral(":/style/installer.ico")));
     setWindowTitle(installerConfig()->productText);
+
+    auto *bodyLayout = new QVBoxLayout(background());
+    bodyLayout->setContentsMargins(0, 0, 0, 0);
+    bodyLayout->setSpacing(0);
+
+    // Floats over the pages in the top-right corner, outside every layout;
+    // polished now so that its size hint already has the style's sizes.
+    m_systemBar
+        = new SystemBar(this, SystemBar::MinimizeButton | SystemBar::CloseButton, background());
+    m_systemBar->setObjectName(QStringLiteral("window"));
+    m_systemBar->setAttribute(Qt::WA_AlwaysStackOnTop);
+    m_systemBar->ensurePolished();
+
+    m_pageStack = new QStackedLayout();
+    m_pageStack->setContentsMargins(0, 0, 0, 0);
+    m_pageStack->setSpacing(0);
+    bodyLayout->addLayout(m_pageStack, 0);
+
+    m_pageStack->addWidget(new StartingWidget(background()));
+    m_pageStack->addWidget(new InstallWidget(background()));
+    m_pageStack->addWidget(new SuccessWidget(background()));
+    m_pageStack->addWidget(new FailWidget(background()));
+
+    if (installerConfig()->packageUrl.isEmpty()) {
+        // Shown a moment later, once the window is on screen to carry it.
+        QTimer::singleShot(10, this, [this] {
+            ToastLabel::showText(tr("Package url is invalid."), this, 5000, QString());
+        });
+        m_currentPage = FailurePage;
+        m_pageStack->setCurrentIndex(FailurePage);
+    }
+
+    background()->installEventFilter(this);
+    m_systemBar->raise();
+}
+
+MainWindow::~MainWindow()
+{
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+MainWindow *MainWindow::instance()
+{
+    return s_instance;
+}
+
+void MainWindow::nextPage()
+{
+    if (m_currentPage == StartPage) {
+        m_currentPage = ProgressPage;
+        m_systemBar->setCloseEnabled(false);
+        m_pageStack->setCurrentIndex(ProgressPage);
+        if (auto *page = qobject_cast<WizardWidget *>(m_pageStack->currentWidget()))
+            page->start();
+        // The start page may have opened its advanced section; from here on
+        // the window keeps the plain size.
+        if (height() != 308)
+            setFixedSize(524, 308);
+    } else if (m_currentPage == ProgressPage) {
+        m_systemBar->setCloseEnabled(true);
+        m_currentPage = installerConfig()->installSucceeded ? SuccessPage : FailurePage;
+        m_pageStack->setCurrentIndex(m_currentPage);
+    }
+    m_systemBar->raise();
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == background() && event->type() == QEvent::Resize)
+        placeSystemBar();
+    return Window::eventFilter(watched, event);
+}
+
+void MainWindow::placeSystemBar()
+{
+    const QRect contents = background()->contentsRect();
+    const QSize size = m_systemBar->sizeHint();
+    m_systemBar->move(contents.right() - size.width(), contents.top() + 4);
+    m_systemBar->resize(size);
+    m_systemBar->raise();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // Closing now would leave a half-copied product behind; the close button
+    // is disabled on this page, and other close requests are refused quietly.
+    if (m_currentPage == ProgressPage) {
+        event->ignore();
+        return;
+    }
+    Window::closeEvent(event);
 }

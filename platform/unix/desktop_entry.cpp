@@ -1,0 +1,112 @@
+#include "platform/unix/desktop_entry.h"
+
+namespace platform {
+
+std::string escapeDesktopString(const std::string &value)
+{
+    std::string escaped;
+    escaped.reserve(value.size() + 8);
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        switch (c) {
+        case '\\':
+            escaped += "\\\\";
+            break;
+        case '\n':
+            escaped += "\\n";
+            break;
+        case '\t':
+            escaped += "\\t";
+            break;
+        case '\r':
+            escaped += "\\r";
+            break;
+        case ' ':
+            // Readers strip the blanks after '=', so a leading space needs
+            // its escape to survive.
+            escaped += i == 0 ? "\\s" : " ";
+            break;
+        default:
+            // UTF-8 bytes (>= 0x80) pass unchanged; ASCII control
+            // characters are not allowed in a desktop entry at all.
+            if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f)
+                escaped += c;
+            break;
+        }
+    }
+    return escaped;
+}
+
+std::string quoteExecArgument(const std::string &argument)
+{
+    std::string quoted = "\"";
+    for (const char c : argument) {
+        switch (c) {
+        case '"':
+        case '`':
+        case '$':
+        case '\\':
+            quoted += '\\';
+            quoted += c;
+            break;
+        case '%':
+            quoted += "%%";
+            break;
+        default:
+            quoted += c;
+            break;
+        }
+    }
+    quoted += '"';
+    return quoted;
+}
+
+namespace {
+
+std::string execValue(const DesktopEntry &entry)
+{
+    std::string exec;
+    for (const std::string &argument : entry.command) {
+        if (!exec.empty())
+            exec += ' ';
+        exec += quoteExecArgument(argument);
+    }
+    if (!entry.fieldCodes.empty())
+        exec += ' ' + entry.fieldCodes;
+    return escapeDesktopString(exec);
+}
+
+// A list value: items separated and ended by ';', with a literal ';' escaped.
+std::string listValue(const std::vector<std::string> &items)
+{
+    std::string value;
+    for (const std::string &item : items) {
+        for (const char c : escapeDesktopString(item)) {
+            if (c == ';')
+                value += '\\';
+            value += c;
+        }
+        value += ';';
+    }
+    return value;
+}
+
+} // namespace
+
+std::string desktopEntryText(const DesktopEntry &entry)
+{
+    std::string text = "[Desktop Entry]\n"
+                       "Type=Application\n";
+    text += "Name=" + escapeDesktopString(entry.name) + '\n';
+    if (!entry.comment.empty())
+        text += "Comment=" + escapeDesktopString(entry.comment) + '\n';
+    text += "Exec=" + execValue(entry) + '\n';
+    text += "Terminal=false\n";
+    if (!entry.mimeTypes.empty())
+        text += "MimeType=" + listValue(entry.mimeTypes) + '\n';
+    if (entry.noDisplay)
+        text += "NoDisplay=true\n";
+    return text;
+}
+
+} // namespace platform

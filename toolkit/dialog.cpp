@@ -1,0 +1,99 @@
+#include "toolkit/dialog.h"
+
+#include "toolkit/frameless_native_event.h"
+#include "toolkit/system_bar.h"
+#include "toolkit/title_bar.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QVBoxLayout>
+
+Dialog::Dialog(QWidget *parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags | framelessWindowFlags)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+
+    // Placed in no layout: resizeEvent keeps it over the whole dialog.
+    m_shadow = new QFrame(this);
+    m_shadow->setObjectName(QStringLiteral("dialog_shadow"));
+    m_shadow->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    auto *body = new QFrame(this);
+    body->setObjectName(QStringLiteral("dialog_background"));
+    auto *bodyLayout = new QVBoxLayout(body);
+    bodyLayout->setContentsMargins(0, 0, 0, 0);
+    bodyLayout->setSpacing(0);
+
+    m_titleBar = new TitleBar(body);
+    m_titleBar->setObjectName(QStringLiteral("dialog"));
+    bodyLayout->addWidget(m_titleBar);
+
+    const SystemBar::Buttons buttons = flags.testFlag(Qt::MSWindowsFixedSizeDialogHint)
+        ? SystemBar::Buttons(SystemBar::CloseButton)
+        : SystemBar::Buttons(SystemBar::MinimizeButton | SystemBar::MaximizeButton
+                             | SystemBar::CloseButton);
+    auto *systemBar = new SystemBar(this, buttons, m_titleBar);
+    systemBar->setObjectName(QStringLiteral("dialog"));
+    m_titleBar->insertWidget(-1, systemBar);
+
+    m_client = new QFrame(body);
+    m_client->setObjectName(QStringLiteral("dialog_client"));
+    m_client->setFrameShape(QFrame::NoFrame);
+    bodyLayout->addWidget(m_client);
+
+    m_layout = new QVBoxLayout(this);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->addWidget(body);
+    applyShadowMargins();
+
+    m_shadow->lower();
+    m_shadow->show();
+}
+
+void Dialog::setShadowWidth(int width)
+{
+    m_shadowWidth = width;
+    if (!isMaximized())
+        applyShadowMargins();
+}
+
+void Dialog::applyShadowMargins()
+{
+    m_layout->setContentsMargins(m_shadowWidth, m_shadowWidth, m_shadowWidth, m_shadowWidth);
+}
+
+void Dialog::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    m_shadow->resize(size());
+    m_shadow->lower();
+}
+
+bool Dialog::nativeEvent(const QByteArray &eventType, void *message, long *result)
+{
+    if (handleFramelessNativeEvent(this, m_shadowWidth, message, result))
+        return true;
+    return QDialog::nativeEvent(eventType, message, result);
+}
+
+void Dialog::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    switch (event->type()) {
+    case QEvent::WindowTitleChange:
+        m_titleBar->setTitle(windowTitle());
+        break;
+    case QEvent::WindowStateChange:
+        if (isMaximized()) {
+            m_layout->setContentsMargins(0, 0, 0, 0);
+            m_shadow->hide();
+        } else {
+            applyShadowMargins();
+            m_shadow->lower();
+            m_shadow->show();
+        }
+        break;
+    default:
+        break;
+    }
+}

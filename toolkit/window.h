@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QFrame>
+
+class QVBoxLayout;
+class TitleBar;
+
+// The toolkit's top-level window: frameless, its body surrounded by a
+// translucent margin in which the style sheet draws a drop shadow. The margin
+// goes away while the window is maximized. On Windows the native message
+// handling gives it a sizing border just inside the shadow; its frames move it.
+class Window : public QFrame
+{
+    Q_OBJECT
+    Q_PROPERTY(int shadowWidth READ shadowWidth WRITE setShadowWidth)
+
+public:
+    explicit Window(QWidget *parent = nullptr, bool hasTitleBar = false,
+                    Qt::WindowFlags flags = Qt::WindowFlags());
+
+    int shadowWidth() const { return m_shadowWidth; }
+    // Takes effect at once in the normal state, at the next restore when
+    // maximized.
+    void setShadowWidth(int width);
+
+    // The visible body; subclasses lay out their content in it.
+    QFrame *background() const { return m_background; }
+    // Null when the window was built without a title bar.
+    TitleBar *titleBar() const { return m_titleBar; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void applyShadowMargins();
+
+    QFrame *m_background = nullptr;
+    TitleBar *m_titleBar = nullptr;
+    QFrame *m_shadow = nullptr;
+    int m_shadowWidth = 12;
+    QVBoxLayout *m_layout = nullptr;
+};

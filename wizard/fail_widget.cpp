@@ -1,0 +1,6 @@
+#include "wizard/fail_widget.h"
+
+FailWidget::FailWidget(QWidget *parent)
+    : WizardWidget(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "wizard/starting_widget.h"
+
+StartingWidget::StartingWidget(QWidget *parent)
+    : WizardWidget(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "wizard/success_widget.h"
+
+SuccessWidget::SuccessWidget(QWidget *parent)
+    : WizardWidget(parent)
+{
+}
