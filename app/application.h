@@ -9,6 +9,6 @@ class Application : public SingleApplication
     Q_OBJECT
 
 public:
-    Application(int &argc, char **argv, bool allowSecondary, InstanceOptions options,
-                int timeout, const QString &userData);
+    Application(int &argc, char **argv, bool allowSecondary, InstanceOptions options, int timeout,
+                const QString &userData);
 };

@@ -1,20 +1,90 @@
 #include "app/display_scale.h"
 
-// Placeholder until the monitor enumeration lands: no primary monitor.
-std::array<unsigned char, 220> MonitorInfo::defaultDevMode()
+#include <string>
+
+namespace {
+
+MonitorList &processMonitorList()
 {
-    std::array<unsigned char, 220> record {};
-    // dmSize sits at offset 68 of DEVMODEW, a 16-bit little-endian value.
-    record[68] = 220;
-    return record;
+    static MonitorList monitors;
+    return monitors;
+}
+
+// Windows names come as wide strings, X11 names as UTF-8.
+template<typename Char> QString toQString(const std::basic_string<Char> &text)
+{
+    if constexpr (sizeof(Char) == sizeof(wchar_t))
+        return QString::fromStdWString(text);
+    else
+        return QString::fromStdString(text);
+}
+
+} // namespace
+
+double monitorScale(unsigned effectiveDpi, int logPixels)
+{
+    const double dpi = effectiveDpi != 0 ? static_cast<double>(effectiveDpi) : logPixels;
+    return dpi / 96.0;
+}
+
+MonitorInfo monitorInfoFromRecord(const platform::MonitorRecord &record)
+{
+    MonitorInfo info;
+    info.left = record.left;
+    info.top = record.top;
+    info.width = record.width;
+    info.height = record.height;
+    info.positionX = record.positionX;
+    info.positionY = record.positionY;
+    info.pelsWidth = record.pelsWidth;
+    info.pelsHeight = record.pelsHeight;
+    info.logPixels = record.logPixels;
+    info.bitsPerPel = record.bitsPerPel;
+    info.scale = monitorScale(record.effectiveDpi, record.logPixels);
+    info.primary = record.primary;
+    info.deviceName = toQString(record.deviceName);
+    info.deviceString = toQString(record.deviceString);
+    info.devMode = record.devMode;
+    return info;
+}
+
+MonitorList systemMonitors()
+{
+    MonitorList monitors;
+    for (const platform::MonitorRecord &record : platform::enumerateMonitors())
+        monitors.push_back(monitorInfoFromRecord(record));
+    return monitors;
+}
+
+MonitorInfo selectPrimaryMonitor(const MonitorList &monitors)
+{
+    for (const MonitorInfo &monitor : monitors) {
+        if (monitor.primary)
+            return monitor;
+    }
+    return MonitorInfo();
+}
+
+MonitorInfo primaryMonitorInfo(const std::function<MonitorList()> &enumerate)
+{
+    MonitorList &monitors = processMonitorList();
+    monitors.clear();
+    monitors = enumerate();
+    return selectPrimaryMonitor(monitors);
 }
 
 MonitorInfo primaryMonitorInfo()
 {
-    return MonitorInfo();
+    return primaryMonitorInfo(systemMonitors);
+}
+
+const MonitorList &monitorList()
+{
+    return processMonitorList();
 }
 
 QString scaleFactorText(double scale)
 {
-    return QStringLiteral("%1").arg(scale);
+    // QString::arg(double) formats in the C locale, 'g' with 6 digits.
+    return QStringLiteral("%1").arg(scale, 0, 'g', 6);
 }

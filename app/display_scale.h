@@ -1,37 +1,45 @@
 #pragma once
 
+#include "app/monitor_info.h"
+
 #include <QString>
 
-#include <array>
+#include <functional>
 #include <vector>
 
-// One display monitor as the system describes it.
-struct MonitorInfo
-{
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-    int positionX = 0;
-    int positionY = 0;
-    int pelsWidth = 0;
-    int pelsHeight = 0;
-    int logPixels = 0;
-    int bitsPerPel = 32;
-    double scale = 0.0;
-    bool primary = false;
-    QString deviceName;
-    QString deviceString;
-    // The whole system display-mode record (DEVMODEW, 220 bytes); only its
-    // size field is set in the default record.
-    std::array<unsigned char, 220> devMode = defaultDevMode();
+#ifdef Q_OS_WIN
+#include "platform/win32/monitors.h"
+#else
+#include "platform/unix/monitors.h"
+#endif
 
-    static std::array<unsigned char, 220> defaultDevMode();
-};
+using MonitorList = std::vector<MonitorInfo>;
 
-// The record of the primary monitor, or the default record when there is
-// none. Rebuilds the process-wide monitor list on every call.
+// The scale of a monitor: its effective DPI when the system gives one,
+// otherwise the display mode's logPixels, divided by 96 without rounding
+// (120 gives 1.25, 144 gives 1.5, 100 gives 1.0416666...).
+double monitorScale(unsigned effectiveDpi, int logPixels);
+
+// A platform monitor record turned into a MonitorInfo with its scale.
+MonitorInfo monitorInfoFromRecord(const platform::MonitorRecord &record);
+
+// The system's monitors in enumeration order.
+MonitorList systemMonitors();
+
+// A copy of the first record marked primary, or the default record.
+MonitorInfo selectPrimaryMonitor(const MonitorList &monitors);
+
+// Empties the process-wide monitor list, refills it from enumerate and
+// returns its primary monitor's record (or the default record). Not
+// thread-safe: called once, on the main thread, before anything else runs.
+MonitorInfo primaryMonitorInfo(const std::function<MonitorList()> &enumerate);
+
+// The same over the system's monitors; what start-up uses.
 MonitorInfo primaryMonitorInfo();
 
-// The text QT_SCALE_FACTOR gets for a scale: 1, 1.25, 1.5, 2, 0, 1.04167.
+// The process-wide monitor list as the last primaryMonitorInfo call left it.
+const MonitorList &monitorList();
+
+// The text QT_SCALE_FACTOR gets for a scale: the C-locale general form with
+// six significant digits and no trailing zeros (1, 1.25, 1.5, 2, 0, 1.04167).
 QString scaleFactorText(double scale);

@@ -20,16 +20,16 @@ InstallerConfig readInstallerConfig(const QString &iniPath, const QString &progr
         const char *key;
         QString InstallerConfig::*field;
     } textKeys[] = {
-        {"productName", &InstallerConfig::productName},
-        {"productText", &InstallerConfig::productText},
-        {"productVersion", &InstallerConfig::productVersion},
-        {"publisher", &InstallerConfig::publisher},
-        {"protocol", &InstallerConfig::protocol},
-        {"protocolDescription", &InstallerConfig::protocolDescription},
-        {"programName", &InstallerConfig::programName},
-        {"userProtocolUrl", &InstallerConfig::userProtocolUrl},
-        {"supportUrl", &InstallerConfig::supportUrl},
-        {"packageUrl", &InstallerConfig::packageUrl},
+        { "productName", &InstallerConfig::productName },
+        { "productText", &InstallerConfig::productText },
+        { "productVersion", &InstallerConfig::productVersion },
+        { "publisher", &InstallerConfig::publisher },
+        { "protocol", &InstallerConfig::protocol },
+        { "protocolDescription", &InstallerConfig::protocolDescription },
+        { "programName", &InstallerConfig::programName },
+        { "userProtocolUrl", &InstallerConfig::userProtocolUrl },
+        { "supportUrl", &InstallerConfig::supportUrl },
+        { "packageUrl", &InstallerConfig::packageUrl },
     };
     for (const auto &textKey : textKeys) {
         const QString key = QLatin1String(textKey.key);
@@ -47,8 +47,9 @@ InstallerConfig readInstallerConfig(const QString &iniPath, const QString &progr
 InstallerConfig *installerConfig()
 {
     // Function-local static: thread-safe creation, retried if it throws.
-    static InstallerConfig config = readInstallerConfig(
-        QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("settings.ini")),
-        programFilesFolder());
+    static InstallerConfig config
+        = readInstallerConfig(QDir(QCoreApplication::applicationDirPath())
+                                  .absoluteFilePath(QStringLiteral("settings.ini")),
+                              programFilesFolder());
     return &config;
 }

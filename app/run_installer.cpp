@@ -9,8 +9,7 @@ int runInstaller(Application &app)
     installTranslationsAndStyles(app);
 
     MainWindow window;
-    QObject::connect(&app, &SingleApplication::instanceStarted, &window,
-                     &QWidget::activateWindow);
+    QObject::connect(&app, &SingleApplication::instanceStarted, &window, &QWidget::activateWindow);
     window.resize(524, 308);
     window.show();
     return app.exec();

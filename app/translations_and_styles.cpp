@@ -10,40 +10,77 @@
 #include <QSet>
 #include <QTranslator>
 
-void installTranslationsAndStyles(QApplication &app)
-{
-    const QDir appDir(QCoreApplication::applicationDirPath());
+namespace {
 
-    QDir translations(appDir);
-    if (translations.cd(QStringLiteral("./resources/translations"))) {
-        // installer.zh_CN.qm and installer.en.qm are one family, "installer".
-        QSet<QString> families;
-        const QFileInfoList files = translations.entryInfoList(QDir::Files, QDir::NoSort);
-        for (const QFileInfo &file : files) {
-            if (file.suffix() == QLatin1String("qm"))
-                families.insert(file.baseName());
-        }
-        for (const QString &family : qAsConst(families)) {
-            auto *translator = new QTranslator(&app);
-            if (translator->load(QLocale::system(), family, QStringLiteral("."),
-                                 translations.absolutePath())) {
-                QCoreApplication::installTranslator(translator);
-            } else {
-                delete translator;
-                qDebug() << "failed to install language:" << family;
-            }
+// installer.zh_CN.qm and installer.en.qm are one family, "installer": one
+// translator per family, loaded for the locale's languages.
+void installTranslations(QApplication &app, const QDir &translations, const QLocale &locale)
+{
+    QSet<QString> families;
+    const QFileInfoList files = translations.entryInfoList(QDir::Files, QDir::NoSort);
+    for (const QFileInfo &file : files) {
+        if (file.suffix() == QLatin1String("qm"))
+            families.insert(file.baseName());
+    }
+    for (const QString &family : qAsConst(families)) {
+        auto *translator = new QTranslator(&app);
+        if (translator->load(locale, family, QStringLiteral("."), translations.absolutePath())) {
+            QCoreApplication::installTranslator(translator);
+        } else {
+            delete translator;
+            qDebug().noquote() << "failed to install language:" << family;
         }
     }
+}
 
-    QDir styles(appDir);
-    if (!styles.cd(QStringLiteral("./resources/styles")))
-        return;
+// The style sheet text the application holds now. A sheet given with
+// -stylesheet on the command line is kept by Qt as a "file:///<path>"
+// reference; text appended to such a reference would turn it into the name of
+// a file that does not exist and lose both sheets, so the file's content
+// takes its place.
+QString currentStyleSheetText(const QApplication &app)
+{
+    const QString current = app.styleSheet();
+    const QLatin1String fileScheme("file:///");
+    if (!current.startsWith(fileScheme))
+        return current;
+    QFile file(current.mid(fileScheme.size()));
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning().noquote() << "cannot read the style sheet" << file.fileName();
+        return QString();
+    }
+    return QString::fromUtf8(file.readAll());
+}
+
+void installStyles(QApplication &app, const QDir &styles)
+{
+    // Names compare case-sensitively: INSTALLER.BRC is not ours.
     const QFileInfoList files = styles.entryInfoList(QDir::Files, QDir::NoSort);
     for (const QFileInfo &file : files) {
         if (file.suffix() == QLatin1String("brc") && file.baseName() == QLatin1String("installer"))
             QResource::registerResource(file.absoluteFilePath());
     }
-    app.setStyleSheet(app.styleSheet() + loadStyleSheets(QStringLiteral(":/qss/style/")));
+    app.setStyleSheet(currentStyleSheetText(app) + loadStyleSheets(QStringLiteral(":/qss/style/")));
+}
+
+} // namespace
+
+void installTranslationsAndStyles(QApplication &app)
+{
+    installTranslationsAndStyles(app, QDir(QCoreApplication::applicationDirPath()),
+                                 QLocale::system());
+}
+
+void installTranslationsAndStyles(QApplication &app, const QDir &appDir, const QLocale &locale)
+{
+    QDir translations(appDir);
+    if (translations.cd(QStringLiteral("./resources/translations")))
+        installTranslations(app, translations, locale);
+
+    // Without a styles folder the style sheet is left exactly as it is.
+    QDir styles(appDir);
+    if (styles.cd(QStringLiteral("./resources/styles")))
+        installStyles(app, styles);
 }
 
 QString loadStyleSheets(const QString &folder)
@@ -54,7 +91,8 @@ QString loadStyleSheets(const QString &folder)
         return text;
     const QFileInfoList files = dir.entryInfoList(QDir::Files, QDir::Name);
     for (const QFileInfo &info : files) {
-        if (info.suffix() != QLatin1String("qss") || info.fileName().contains(QLatin1String("_mac")))
+        if (info.suffix() != QLatin1String("qss")
+            || info.fileName().contains(QLatin1String("_mac")))
             continue;
         QFile file(info.absoluteFilePath());
         if (file.open(QIODevice::ReadOnly))

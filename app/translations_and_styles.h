@@ -3,11 +3,17 @@
 #include <QString>
 
 class QApplication;
+class QDir;
+class QLocale;
 
 // Installs every translation family found in resources/translations beside
 // the executable (for the system's languages) and appends the style sheets of
 // the style resource in resources/styles to the application style sheet.
 void installTranslationsAndStyles(QApplication &app);
+
+// The same for an explicit application folder and locale, so that tests can
+// lay out their own folders and languages.
+void installTranslationsAndStyles(QApplication &app, const QDir &appDir, const QLocale &locale);
 
 // The concatenated text of the *.qss files of a folder, in name order,
 // leaving out names that contain "_mac". Empty when there are none.

@@ -101,10 +101,14 @@ void Frame::dragWindowBy(const QPoint &globalPos, const QPoint &delta)
         topLevel->move(topLevel->pos() + delta);
         return;
     }
+    // The size to come back to is known before the restore: reading it back
+    // afterwards would race the window system, which restores asynchronously
+    // on X11 (and offscreen).
     const QRect maximizedFrame = topLevel->frameGeometry();
+    const QSize normalSize = topLevel->normalGeometry().size();
     topLevel->showNormal();
-    const QSize normalSize = topLevel->frameGeometry().size();
     const QPoint position
         = restoredWindowPosition(maximizedFrame, normalSize, globalPos, delta, m_shadowWidth);
     topLevel->move(position);
+    topLevel->resize(normalSize);
 }

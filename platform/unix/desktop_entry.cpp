@@ -39,7 +39,12 @@ std::string escapeDesktopString(const std::string &value)
 
 std::string quoteExecArgument(const std::string &argument)
 {
-    std::string quoted = "\"";
+    // The characters that make quoting necessary; a plain path stays bare,
+    // which also suits readers that take the first word of Exec literally.
+    static const std::string reserved = " \t\n\"'\\><~|&;$*?#()`";
+    const bool needsQuotes
+        = argument.empty() || argument.find_first_of(reserved) != std::string::npos;
+    std::string quoted = needsQuotes ? "\"" : "";
     for (const char c : argument) {
         switch (c) {
         case '"':
@@ -57,7 +62,8 @@ std::string quoteExecArgument(const std::string &argument)
             break;
         }
     }
-    quoted += '"';
+    if (needsQuotes)
+        quoted += '"';
     return quoted;
 }
 
@@ -98,7 +104,8 @@ std::string desktopEntryText(const DesktopEntry &entry)
     std::string text = "[Desktop Entry]\n"
                        "Type=Application\n";
     text += "Name=" + escapeDesktopString(entry.name) + '\n';
-    if (!entry.comment.empty())
+    // A comment that repeats the name tells nothing (and validators say so).
+    if (!entry.comment.empty() && entry.comment != entry.name)
         text += "Comment=" + escapeDesktopString(entry.comment) + '\n';
     text += "Exec=" + execValue(entry) + '\n';
     text += "Terminal=false\n";

@@ -25,9 +25,11 @@ struct DesktopEntry
 // control characters (which a desktop entry may not hold) are dropped.
 std::string escapeDesktopString(const std::string &value);
 
-// Quotes one Exec argument: enclosed in double quotes, with '"', '`', '$' and
-// '\' preceded by a backslash and '%' doubled. The result still needs
-// escapeDesktopString when it is written as the value of Exec.
+// Quotes one Exec argument where the Desktop Entry rules require it (empty,
+// or holding a reserved character such as a space or a quote): enclosed in
+// double quotes, with '"', '`', '$' and '\' preceded by a backslash. '%' is
+// doubled in any case. The result still needs escapeDesktopString when it is
+// written as the value of Exec.
 std::string quoteExecArgument(const std::string &argument);
 
 // The whole file, ready to be written.

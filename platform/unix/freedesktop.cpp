@@ -43,15 +43,24 @@ std::string parentOf(const std::string &path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The file a write to path really changes: the target of a link, so that a
-// linked configuration file (a dotfiles checkout, say) keeps its link.
+// The file a write to path really changes: the end of a chain of links, so
+// that a linked configuration file (a dotfiles checkout, say) keeps its
+// link, even while the file it names does not exist yet.
 std::string resolvedForWriting(const std::string &path)
 {
-    struct stat status;
-    if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
-        return path;
-    char resolved[PATH_MAX];
-    return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+    std::string current = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat status;
+        if (lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+            return current;
+        char target[PATH_MAX];
+        const ssize_t length = readlink(current.c_str(), target, sizeof target - 1);
+        if (length <= 0)
+            return current;
+        const std::string next(target, static_cast<std::size_t>(length));
+        current = next.front() == '/' ? next : parentOf(current) + '/' + next;
+    }
+    return current;
 }
 
 bool writeAll(int fd, const std::string &contents)
