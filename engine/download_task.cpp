@@ -131,10 +131,16 @@ void DownloadTask::beginAttempt()
     connect(m_reply, &QNetworkReply::readyRead, this, &DownloadTask::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &DownloadTask::onFinished);
     connect(m_reply, &QNetworkReply::errorOccurred, this, &DownloadTask::onError);
-    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
-        m_stallTimer.start();
-        emit progress(received, total);
-    });
+    QNetworkReply *reply = m_reply;
+    connect(reply, &QNetworkReply::downloadProgress, this,
+            [this, reply](qint64 received, qint64 total) {
+                m_stallTimer.start();
+                // Once a body of unknown length has ended, Qt reports the
+                // received count as its total; no length was announced.
+                if (!reply->header(QNetworkRequest::ContentLengthHeader).isValid())
+                    total = -1;
+                emit progress(received, total);
+            });
     m_stallTimer.start();
 }
 
@@ -255,8 +261,9 @@ void DownloadTask::dropReply()
     m_stallTimer.stop();
     if (!m_reply)
         return;
+    const bool reportedError = m_reply->error() != QNetworkReply::NoError;
     m_reply->disconnect(this);
-    if (m_reply->isRunning())
+    if (m_reply->isRunning() && !reportedError)
         m_reply->abort();
     // Deferred: this may run inside one of the reply's own signals.
     m_reply->deleteLater();

@@ -1,7 +1,8 @@
 // The freedesktop side of the registration: desktop entries stand for shell
 // links, a scheme handler and mimeapps.list for the URL protocol, a link in
-// ~/.local/bin for the application path and an INI record for the uninstall
-// entry.
+// ~/.local/bin for the application path, and an INI record with the values of
+// the uninstall entry, $XDG_DATA_HOME/installer/uninstall/<product id>.ini
+// (group [Uninstall], values escaped as in desktop entries).
 #include "engine/registration_applier.h"
 
 #include "platform/unix/desktop_entry.h"
@@ -9,6 +10,7 @@
 #include "platform/unix/mime_apps.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -142,9 +144,12 @@ QString folderOf(ShortcutPlace place)
     switch (place) {
     case ShortcutPlace::StartMenu:
         return applicationsFolder();
-    case ShortcutPlace::Desktop:
-        // Follows user-dirs.dirs in $XDG_CONFIG_HOME, ~/Desktop by default.
-        return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    case ShortcutPlace::Desktop: {
+        // Follows user-dirs.dirs in $XDG_CONFIG_HOME, ~/Desktop by default. A
+        // desktop set to the home folder means the user has none.
+        const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+        return QDir(desktop) == QDir::home() ? QString() : desktop;
+    }
     case ShortcutPlace::Startup:
         break;
     }

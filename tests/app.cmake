@@ -25,3 +25,9 @@ installer_add_test(tst_translations
     SOURCES app/tst_translations.cpp
     ENVIRONMENT ${qt_tools_environment})
 add_dependencies(tst_translations installer_translations)
+
+# Reads the built installer.brc.
+installer_add_test(tst_style_resource
+    SOURCES app/tst_style_resource.cpp
+    LIBS installer_startup)
+add_dependencies(tst_style_resource installer_style)

@@ -105,8 +105,12 @@ void Frame::dragWindowBy(const QPoint &globalPos, const QPoint &delta)
     // afterwards would race the window system, which restores asynchronously
     // on X11 (and offscreen).
     const QRect maximizedFrame = topLevel->frameGeometry();
-    const QSize normalSize = topLevel->normalGeometry().size();
+    QSize normalSize = topLevel->normalGeometry().size();
     topLevel->showNormal();
+    // A window first shown maximized has no normal geometry yet; then the
+    // restored one is all there is.
+    if (normalSize.isEmpty())
+        normalSize = topLevel->frameGeometry().size();
     const QPoint position
         = restoredWindowPosition(maximizedFrame, normalSize, globalPos, delta, m_shadowWidth);
     topLevel->move(position);

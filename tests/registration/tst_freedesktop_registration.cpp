@@ -57,6 +57,7 @@ private slots:
     void schemeHandlerIsTheDefaultForXdgMime();
     void noAutostartUnlessAsked();
     void failuresAreLoggedAndTheRestGoesOn();
+    void desktopSetToHomeMeansNoDesktop();
     void singleOperations();
 
 private:
@@ -248,6 +249,18 @@ void TestFreedesktopRegistration::failuresAreLoggedAndTheRestGoesOn()
     QVERIFY(QFileInfo::exists(m_home->configHome() + QStringLiteral("/autostart/Velmar.desktop")));
     QVERIFY(
         QFileInfo::exists(m_home->dataHome() + QStringLiteral("/installer/uninstall/Velmar.ini")));
+}
+
+void TestFreedesktopRegistration::desktopSetToHomeMeansNoDesktop()
+{
+    QVERIFY(writeFile(m_home->configHome() + QStringLiteral("/user-dirs.dirs"),
+                      "XDG_DESKTOP_DIR=\"$HOME/\"\n"));
+    QTest::ignoreMessage(
+        QtWarningMsg,
+        QRegularExpression(QStringLiteral("no folder for the shortcut Velmar.desktop")));
+    registerInstallation(productIn(m_home->dataHome() + QStringLiteral("/Velmar")));
+    QVERIFY(!QFileInfo::exists(m_home->path() + QStringLiteral("/Velmar.desktop")));
+    QVERIFY(QFileInfo::exists(m_home->dataHome() + QStringLiteral("/applications/Velmar.desktop")));
 }
 
 void TestFreedesktopRegistration::singleOperations()

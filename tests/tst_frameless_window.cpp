@@ -1,0 +1,292 @@
+// The frameless window and dialog: flags, shadow frame, margins on maximize
+// and restore, title bars, and the resizability test.
+#include "toolkit/dialog.h"
+#include "toolkit/frameless_native_event.h"
+#include "toolkit/push_button.h"
+#include "toolkit/system_bar.h"
+#include "toolkit/title_bar.h"
+#include "toolkit/window.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QtTest>
+
+namespace {
+
+QMargins uniform(int width)
+{
+    return QMargins(width, width, width, width);
+}
+
+QFrame *shadowOf(QWidget *widget, const QString &name)
+{
+    return widget->findChild<QFrame *>(name, Qt::FindDirectChildrenOnly);
+}
+
+// Stacking order is the order of the children list, bottom first.
+bool isLowest(const QWidget *widget)
+{
+    for (QObject *sibling : widget->parent()->children()) {
+        if (sibling->isWidgetType())
+            return sibling == widget;
+    }
+    return false;
+}
+
+} // namespace
+
+class TestFramelessWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void windowFlagsAndAttributes();
+    void windowWithoutTitleBar();
+    void windowWithTitleBar();
+    void fixedSizeWindowGetsCloseOnly();
+    void maximizeDropsTheShadow();
+    void shadowWidthWhileMaximized();
+    void shadowFollowsResize();
+    void dialogStructure();
+    void dialogMaximizeAndShadowWidth();
+    void resizability();
+    void noNativeHandlingOffWindows();
+};
+
+void TestFramelessWindow::windowFlagsAndAttributes()
+{
+    Window window(nullptr, false, Qt::MSWindowsFixedSizeDialogHint);
+    const Qt::WindowFlags flags = window.windowFlags();
+    QVERIFY((int(flags) & 0xE800) == 0xE800);
+    QVERIFY(flags.testFlag(Qt::MSWindowsFixedSizeDialogHint));
+    QVERIFY(window.testAttribute(Qt::WA_TranslucentBackground));
+    QVERIFY(window.isWindow());
+    QCOMPARE(window.shadowWidth(), 12);
+    QCOMPARE(window.property("shadowWidth").toInt(), 12);
+}
+
+void TestFramelessWindow::windowWithoutTitleBar()
+{
+    Window window;
+    QVERIFY(!window.titleBar());
+    QVERIFY(!window.findChild<TitleBar *>());
+
+    QFrame *shadow = shadowOf(&window, QStringLiteral("window_shadow"));
+    QVERIFY(shadow);
+    QVERIFY(shadow->testAttribute(Qt::WA_TransparentForMouseEvents));
+    QVERIFY(isLowest(shadow));
+
+    auto *layout = qobject_cast<QVBoxLayout *>(window.layout());
+    QVERIFY(layout);
+    QCOMPARE(layout->contentsMargins(), uniform(12));
+    QCOMPARE(layout->spacing(), 0);
+    QCOMPARE(layout->count(), 1); // the shadow is in no layout
+    QCOMPARE(layout->itemAt(0)->widget(), window.background());
+    QCOMPARE(window.background()->objectName(), QStringLiteral("window_background"));
+
+    // Without a title bar a title is only the system's.
+    window.setWindowTitle(QStringLiteral("Velmar"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Velmar"));
+    QVERIFY(window.findChildren<QLabel *>().isEmpty());
+}
+
+void TestFramelessWindow::windowWithTitleBar()
+{
+    Window window(nullptr, true);
+    TitleBar *titleBar = window.titleBar();
+    QVERIFY(titleBar);
+    QCOMPARE(titleBar->objectName(), QStringLiteral("window"));
+    QCOMPARE(titleBar->parentWidget(), window.background());
+
+    auto *body = qobject_cast<QVBoxLayout *>(window.background()->layout());
+    QVERIFY(body);
+    QCOMPARE(body->contentsMargins(), QMargins());
+    QCOMPARE(body->spacing(), 0);
+    QCOMPARE(body->itemAt(0)->widget(), titleBar);
+
+    auto *bar = titleBar->findChild<SystemBar *>();
+    QVERIFY(bar);
+    QCOMPARE(bar->objectName(), QStringLiteral("window"));
+    QVERIFY(bar->minimizeButton() && bar->maximizeButton() && bar->restoreButton()
+            && bar->closeButton());
+
+    // Row: balancing spacing as wide as the bar, icon, title, stretch, bar.
+    auto *row = qobject_cast<QHBoxLayout *>(titleBar->layout());
+    QCOMPARE(row->count(), 5);
+    QVERIFY(row->itemAt(0)->spacerItem());
+    QCOMPARE(row->itemAt(0)->sizeHint().width(), bar->sizeHint().width());
+    QVERIFY(bar->sizeHint().width() > 0);
+    QCOMPARE(row->itemAt(1)->widget()->objectName(), QStringLiteral("icon"));
+    QCOMPARE(row->itemAt(4)->widget(), bar);
+
+    window.setWindowTitle(QStringLiteral("Velmar setup"));
+    QCOMPARE(titleBar->title(), QStringLiteral("Velmar setup"));
+}
+
+void TestFramelessWindow::fixedSizeWindowGetsCloseOnly()
+{
+    Window window(nullptr, true, Qt::MSWindowsFixedSizeDialogHint);
+    auto *bar = window.titleBar()->findChild<SystemBar *>();
+    QVERIFY(bar);
+    QVERIFY(bar->closeButton());
+    QVERIFY(!bar->minimizeButton());
+    QVERIFY(!bar->maximizeButton());
+    QCOMPARE(bar->findChildren<PushButton *>().size(), 1);
+}
+
+void TestFramelessWindow::maximizeDropsTheShadow()
+{
+    Window window;
+    window.resize(400, 300);
+    window.show();
+    QFrame *shadow = shadowOf(&window, QStringLiteral("window_shadow"));
+    QVERIFY(shadow->isVisible());
+
+    window.showMaximized();
+    QCOMPARE(window.layout()->contentsMargins(), QMargins());
+    QVERIFY(!shadow->isVisible());
+
+    // A child raised meanwhile must not end up below the shadow's return.
+    auto *extra = new QWidget(&window);
+    extra->show();
+    window.showNormal();
+    QCOMPARE(window.layout()->contentsMargins(), uniform(12));
+    QVERIFY(shadow->isVisible());
+    QVERIFY(isLowest(shadow));
+}
+
+void TestFramelessWindow::shadowWidthWhileMaximized()
+{
+    Window window;
+    window.resize(400, 300);
+    window.show();
+    window.setShadowWidth(8);
+    QCOMPARE(window.layout()->contentsMargins(), uniform(8));
+
+    window.showMaximized();
+    window.setShadowWidth(20);
+    QCOMPARE(window.shadowWidth(), 20);
+    QCOMPARE(window.layout()->contentsMargins(), QMargins());
+    window.showNormal();
+    QCOMPARE(window.layout()->contentsMargins(), uniform(20));
+}
+
+void TestFramelessWindow::shadowFollowsResize()
+{
+    Window window;
+    window.resize(524, 308);
+    window.show();
+    QFrame *shadow = shadowOf(&window, QStringLiteral("window_shadow"));
+    QTRY_COMPARE(shadow->geometry(), QRect(0, 0, 524, 308));
+    window.resize(600, 402);
+    QTRY_COMPARE(shadow->size(), QSize(600, 402));
+    QVERIFY(isLowest(shadow));
+    QCOMPARE(window.background()->geometry(), QRect(12, 12, 576, 378));
+}
+
+void TestFramelessWindow::dialogStructure()
+{
+    Dialog dialog;
+    QVERIFY((int(dialog.windowFlags()) & 0xE800) == 0xE800);
+    QVERIFY(dialog.windowFlags().testFlag(Qt::Dialog));
+    QVERIFY(dialog.testAttribute(Qt::WA_TranslucentBackground));
+    QCOMPARE(dialog.shadowWidth(), 12);
+
+    QFrame *shadow = shadowOf(&dialog, QStringLiteral("dialog_shadow"));
+    QVERIFY(shadow);
+    QVERIFY(shadow->testAttribute(Qt::WA_TransparentForMouseEvents));
+    QVERIFY(isLowest(shadow));
+
+    QFrame *body = shadowOf(&dialog, QStringLiteral("dialog_background"));
+    QVERIFY(body);
+    QCOMPARE(dialog.layout()->contentsMargins(), uniform(12));
+    QCOMPARE(dialog.layout()->count(), 1);
+    QCOMPARE(dialog.layout()->itemAt(0)->widget(), body);
+
+    auto *bodyLayout = qobject_cast<QVBoxLayout *>(body->layout());
+    QCOMPARE(bodyLayout->contentsMargins(), QMargins());
+    QCOMPARE(bodyLayout->spacing(), 0);
+    QCOMPARE(bodyLayout->count(), 2);
+    QCOMPARE(bodyLayout->itemAt(0)->widget(), dialog.titleBar());
+    QCOMPARE(bodyLayout->itemAt(1)->widget(), dialog.clientFrame());
+    QCOMPARE(dialog.titleBar()->objectName(), QStringLiteral("dialog"));
+    QCOMPARE(dialog.clientFrame()->objectName(), QStringLiteral("dialog_client"));
+    QCOMPARE(dialog.clientFrame()->frameShape(), QFrame::NoFrame);
+
+    // No balancing spacing: the row starts with the icon and ends with the bar.
+    auto *row = qobject_cast<QHBoxLayout *>(dialog.titleBar()->layout());
+    QCOMPARE(row->count(), 4);
+    QCOMPARE(row->itemAt(0)->widget()->objectName(), QStringLiteral("icon"));
+    auto *bar = qobject_cast<SystemBar *>(row->itemAt(3)->widget());
+    QVERIFY(bar);
+    QCOMPARE(bar->objectName(), QStringLiteral("dialog"));
+    QVERIFY(bar->maximizeButton());
+
+    dialog.setWindowTitle(QStringLiteral("Prompt"));
+    QCOMPARE(dialog.titleBar()->title(), QStringLiteral("Prompt"));
+
+    Dialog fixed(nullptr, Qt::MSWindowsFixedSizeDialogHint);
+    auto *fixedBar = fixed.titleBar()->findChild<SystemBar *>();
+    QVERIFY(fixedBar->closeButton());
+    QVERIFY(!fixedBar->maximizeButton());
+    QVERIFY(!fixedBar->minimizeButton());
+}
+
+void TestFramelessWindow::dialogMaximizeAndShadowWidth()
+{
+    Dialog dialog;
+    dialog.resize(300, 200);
+    dialog.show();
+    QFrame *shadow = shadowOf(&dialog, QStringLiteral("dialog_shadow"));
+    QTRY_COMPARE(shadow->size(), QSize(300, 200));
+    dialog.showMaximized();
+    QCOMPARE(dialog.layout()->contentsMargins(), QMargins());
+    QVERIFY(!shadow->isVisible());
+    dialog.setShadowWidth(4);
+    QCOMPARE(dialog.layout()->contentsMargins(), QMargins());
+    dialog.showNormal();
+    QCOMPARE(dialog.layout()->contentsMargins(), uniform(4));
+    QVERIFY(shadow->isVisible());
+    QVERIFY(isLowest(shadow));
+}
+
+void TestFramelessWindow::resizability()
+{
+    Window window;
+    window.resize(400, 300);
+    QVERIFY(!isWindowResizable(&window)); // hidden
+    window.show();
+    QVERIFY(isWindowResizable(&window));
+
+    window.showMaximized();
+    QVERIFY(!isWindowResizable(&window));
+    window.showNormal();
+    QVERIFY(isWindowResizable(&window));
+    window.showMinimized();
+    QVERIFY(!isWindowResizable(&window));
+    window.showNormal();
+
+    // Fixed in one direction only still leaves the other to resize.
+    window.setFixedHeight(300);
+    QVERIFY(isWindowResizable(&window));
+    window.setFixedSize(400, 300);
+    QVERIFY(!isWindowResizable(&window));
+
+    Window flagged(nullptr, false, Qt::MSWindowsFixedSizeDialogHint);
+    flagged.show();
+    QVERIFY(!isWindowResizable(&flagged));
+}
+
+void TestFramelessWindow::noNativeHandlingOffWindows()
+{
+    // Other platforms' native events are not Windows messages; the handler
+    // must leave them and the result alone.
+    Window window;
+    QByteArray notAMessage(64, '\x84');
+    long result = 42;
+    QVERIFY(!handleFramelessNativeEvent(&window, 12, notAMessage.data(), &result));
+    QCOMPARE(result, 42L);
+}
+
+QTEST_MAIN(TestFramelessWindow)
+#include "tst_frameless_window.moc"

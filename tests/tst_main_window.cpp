@@ -1,0 +1,234 @@
+// The main window: construction, the page flow, refusing to close during the
+// installation, the system bar's corner and the missing package address.
+#include "app/installer_config.h"
+#include "toolkit/push_button.h"
+#include "toolkit/system_bar.h"
+#include "toolkit/toast_label.h"
+#include "wizard/fail_widget.h"
+#include "wizard/install_widget.h"
+#include "wizard/main_window.h"
+#include "wizard/starting_widget.h"
+#include "wizard/success_widget.h"
+
+#include <QBoxLayout>
+#include <QPointer>
+#include <QStackedLayout>
+#include <QtTest>
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void construction();
+    void instanceLifetime();
+    void pageFlowToSuccess();
+    void pageFlowToFailure();
+    void progressPageFixesTheSize();
+    void resultPagesAreTheEnd();
+    void closeRefusedOnlyDuringInstallation();
+    void systemBarStaysInTheCorner();
+    void missingPackageUrl();
+};
+
+void TestMainWindow::init()
+{
+    // installerConfig() is read once per process; each test sets what it needs.
+    InstallerConfig *config = installerConfig();
+    config->productText = QStringLiteral("Velmar");
+    config->packageUrl = QStringLiteral("http://127.0.0.1:9/velmar.zip");
+    config->installSucceeded = false;
+}
+
+void TestMainWindow::construction()
+{
+    MainWindow window;
+    QCOMPARE(QString(window.metaObject()->className()), QStringLiteral("MainWindow"));
+    QVERIFY(window.windowFlags().testFlag(Qt::MSWindowsFixedSizeDialogHint));
+    QVERIFY((int(window.windowFlags()) & 0xE800) == 0xE800);
+    QVERIFY(!window.titleBar());
+    QCOMPARE(window.windowTitle(), QStringLiteral("Velmar"));
+    QCOMPARE(window.currentPage(), 0);
+
+    auto *body = qobject_cast<QVBoxLayout *>(window.background()->layout());
+    QVERIFY(body);
+    QCOMPARE(body->contentsMargins(), QMargins());
+    QCOMPARE(body->spacing(), 0);
+    QCOMPARE(body->count(), 1);
+    QCOMPARE(body->itemAt(0)->layout(), window.pageStack());
+    QCOMPARE(body->stretch(0), 0);
+
+    QStackedLayout *stack = window.pageStack();
+    QCOMPARE(stack->contentsMargins(), QMargins());
+    QCOMPARE(stack->count(), 4);
+    QVERIFY(qobject_cast<StartingWidget *>(stack->widget(0)));
+    QVERIFY(qobject_cast<InstallWidget *>(stack->widget(1)));
+    QVERIFY(qobject_cast<SuccessWidget *>(stack->widget(2)));
+    QVERIFY(qobject_cast<FailWidget *>(stack->widget(3)));
+    QCOMPARE(stack->currentIndex(), 0);
+    for (int i = 0; i < 4; ++i) {
+        auto *page = qobject_cast<WizardWidget *>(stack->widget(i));
+        QCOMPARE(page->parentWidget(), window.background());
+        QCOMPARE(page->shadowWidth(), 12);
+    }
+
+    SystemBar *bar = window.systemBar();
+    QCOMPARE(bar->objectName(), QStringLiteral("window"));
+    QCOMPARE(bar->parentWidget(), window.background());
+    QVERIFY(bar->testAttribute(Qt::WA_AlwaysStackOnTop));
+    QVERIFY(bar->minimizeButton() && bar->closeButton());
+    QVERIFY(!bar->maximizeButton() && !bar->restoreButton());
+    // Not in any layout: it floats over the pages.
+    QCOMPARE(body->indexOf(bar), -1);
+    QCOMPARE(stack->indexOf(bar), -1);
+}
+
+void TestMainWindow::instanceLifetime()
+{
+    QVERIFY(!MainWindow::instance());
+    {
+        MainWindow window;
+        QCOMPARE(MainWindow::instance(), &window);
+    }
+    QVERIFY(!MainWindow::instance());
+}
+
+void TestMainWindow::pageFlowToSuccess()
+{
+    MainWindow window;
+    window.resize(524, 308);
+    window.show();
+    window.nextPage();
+    QCOMPARE(window.currentPage(), 1);
+    QCOMPARE(window.pageStack()->currentIndex(), 1);
+    QVERIFY(!window.systemBar()->closeButton()->isEnabled());
+    QVERIFY(window.systemBar()->minimizeButton()->isEnabled());
+
+    installerConfig()->installSucceeded = true;
+    window.nextPage();
+    QCOMPARE(window.currentPage(), 2);
+    QCOMPARE(window.pageStack()->currentIndex(), 2);
+    QVERIFY(window.systemBar()->closeButton()->isEnabled());
+}
+
+void TestMainWindow::pageFlowToFailure()
+{
+    MainWindow window;
+    window.nextPage();
+    installerConfig()->installSucceeded = false;
+    window.nextPage();
+    QCOMPARE(window.currentPage(), 3);
+    QCOMPARE(window.pageStack()->currentIndex(), 3);
+    QVERIFY(window.systemBar()->closeButton()->isEnabled());
+}
+
+void TestMainWindow::progressPageFixesTheSize()
+{
+    // The start page's advanced section had made the window taller.
+    MainWindow tall;
+    tall.setFixedSize(524, 402);
+    tall.show();
+    tall.nextPage();
+    QCOMPARE(tall.size(), QSize(524, 308));
+    QCOMPARE(tall.minimumSize(), QSize(524, 308));
+    QCOMPARE(tall.maximumSize(), QSize(524, 308));
+
+    // Already 308 high: left as it is.
+    MainWindow plain;
+    plain.resize(524, 308);
+    plain.show();
+    plain.nextPage();
+    QCOMPARE(plain.size(), QSize(524, 308));
+    QVERIFY(plain.minimumSize() != plain.maximumSize());
+}
+
+void TestMainWindow::resultPagesAreTheEnd()
+{
+    MainWindow window;
+    window.nextPage();
+    installerConfig()->installSucceeded = true;
+    window.nextPage();
+    installerConfig()->installSucceeded = false;
+    window.nextPage();
+    window.nextPage();
+    QCOMPARE(window.currentPage(), 2);
+    QCOMPARE(window.pageStack()->currentIndex(), 2);
+    QVERIFY(window.systemBar()->closeButton()->isEnabled());
+}
+
+void TestMainWindow::closeRefusedOnlyDuringInstallation()
+{
+    MainWindow start;
+    start.show();
+    QVERIFY(start.close());
+    QVERIFY(!start.isVisible());
+
+    MainWindow installing;
+    installing.show();
+    installing.nextPage();
+    QVERIFY(!installing.close());
+    QVERIFY(installing.isVisible());
+    // Not even the system bar gets through.
+    QTest::mouseClick(installing.systemBar()->closeButton(), Qt::LeftButton);
+    QVERIFY(installing.isVisible());
+
+    installerConfig()->installSucceeded = false;
+    installing.nextPage();
+    QVERIFY(installing.close());
+    QVERIFY(!installing.isVisible());
+}
+
+void TestMainWindow::systemBarStaysInTheCorner()
+{
+    MainWindow window;
+    window.resize(524, 308);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    for (const QSize &size : { QSize(524, 308), QSize(524, 402), QSize(700, 500) }) {
+        window.resize(size);
+        QTRY_COMPARE(window.size(), size);
+        const QRect contents = window.background()->contentsRect();
+        const QSize hint = window.systemBar()->sizeHint();
+        QVERIFY(hint.width() > 0);
+        QCOMPARE(window.systemBar()->geometry(),
+                 QRect(QPoint(contents.right() - hint.width(), contents.top() + 4), hint));
+        // Above every page.
+        QCOMPARE(window.background()->children().last(), window.systemBar());
+    }
+
+    window.nextPage();
+    QCOMPARE(window.background()->children().last(), window.systemBar());
+}
+
+void TestMainWindow::missingPackageUrl()
+{
+    installerConfig()->packageUrl.clear();
+    MainWindow window;
+    window.resize(524, 308);
+    window.show();
+    QCOMPARE(window.currentPage(), 3);
+    QCOMPARE(window.pageStack()->currentIndex(), 3);
+    QVERIFY(window.systemBar()->closeButton()->isEnabled());
+    QVERIFY(window.systemBar()->minimizeButton()->isEnabled());
+    // The notice comes a moment later, not during construction.
+    QVERIFY(!window.findChild<ToastLabel *>());
+
+    QTRY_VERIFY(window.findChild<ToastLabel *>());
+    QPointer<ToastLabel> toast = window.findChild<ToastLabel *>();
+    QCOMPARE(toast->text(), QStringLiteral("Package url is invalid."));
+    QCOMPARE(toast->parentWidget(), &window);
+    QCOMPARE(toast->objectName(), QString());
+    QVERIFY(toast->isVisible());
+
+    // The flow cannot be entered from the failure page.
+    window.nextPage();
+    QCOMPARE(window.currentPage(), 3);
+
+    QTRY_VERIFY_WITH_TIMEOUT(toast.isNull(), 30000);
+    QVERIFY(window.close());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
