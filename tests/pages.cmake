@@ -7,7 +7,7 @@
 add_executable(pages_fake_product pages/fake_product.cpp)
 set_target_properties(pages_fake_product PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${INSTALLER_TEST_DIR})
 
-foreach(page_test tst_starting_widget tst_result_pages)
+foreach(page_test tst_starting_widget tst_install_flow tst_result_pages)
     installer_add_test(${page_test}
         SOURCES pages/${page_test}.cpp pages/wizard_harness.h
         LIBS installer_wizard

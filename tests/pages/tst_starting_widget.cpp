@@ -3,8 +3,8 @@
 
 #include "wizard_harness.h"
 
+#include "support/http_test_server.h"
 #include "support/message_box_answerer.h"
-#include "support/stalling_server.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -193,9 +193,15 @@ void TstStartingWidget::browsedDriveRootChangesNothing()
 
 void TstStartingWidget::typedFolderIsUsedByInstallButton()
 {
-    // The download never gets an answer, so the run stays on the progress page.
-    StallingServer server;
-    installerConfig()->packageUrl = server.url(QStringLiteral("velmar.zip")).toString();
+    // The download never gets past its first bytes, so the run stays on the
+    // progress page.
+    HttpTestServer server;
+    QVERIFY(server.listen());
+    HttpTestServer::Response stalled;
+    stalled.body = QByteArray(1000, 'z');
+    stalled.stallAfter = 10;
+    server.setResponse(QStringLiteral("/velmar.zip"), stalled);
+    installerConfig()->packageUrl = server.url(QStringLiteral("/velmar.zip")).toString();
     MainWindow *window = m_wizard.show();
     QVERIFY(QTest::qWaitForWindowActive(window));
     QTest::mouseClick(m_wizard.child<QCheckBox>("agree"), Qt::LeftButton);
@@ -222,7 +228,7 @@ void TstStartingWidget::typedFolderIsUsedByInstallButton()
     QCOMPARE(window->maximumSize(), QSize(524, 308));
 
     // Closing is refused while the installation runs.
-    QTRY_VERIFY(server.connectionCount() > 0);
+    QTRY_COMPARE(server.requestCount(QStringLiteral("/velmar.zip")), 1);
     QVERIFY(!window->close());
     QVERIFY(window->isVisible());
     QCOMPARE(m_wizard.currentPage(), int(ProgressPage));
