@@ -29,7 +29,7 @@
     </message>
     <message>
         <source>Computer startup with %1</source>
-        <translation>开机时启动%1</translation>
+        <translation>开机时启动 %1</translation>
     </message>
     <message>
         <source>Select install dir</source>
