@@ -2,11 +2,15 @@
 
 #include "wizard/wizard_widget.h"
 
-// The page shown when the installation failed or cannot start, with the link to the support page.
+// The page shown after a failed installation: "Support" opens the product's
+// support page in the browser; the user leaves with the close button.
 class FailWidget : public WizardWidget
 {
     Q_OBJECT
 
 public:
     explicit FailWidget(QWidget *parent = nullptr);
+
+private:
+    void openSupport();
 };

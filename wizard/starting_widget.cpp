@@ -1,6 +1,245 @@
 #include "wizard/starting_widget.h"
 
+#include "app/installer_config.h"
+#include "engine/platform_helpers.h"
+#include "toolkit/messagebox.h"
+#include "toolkit/toast_label.h"
+#include "wizard/main_window.h"
+
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+// The window grows to make room for the advanced panel and shrinks back.
+constexpr int windowWidth = 524;
+constexpr int heightWithPanel = 402;
+constexpr int heightWithoutPanel = 308;
+
+// How long an input notice stays over the page.
+constexpr int noticeMs = 2000;
+
+} // namespace
+
 StartingWidget::StartingWidget(QWidget *parent)
     : WizardWidget(parent)
 {
+    buildWidgets();
+    buildLayout();
+    makeConnections();
+}
+
+void StartingWidget::buildWidgets()
+{
+    const InstallerConfig *config = installerConfig();
+
+    m_installButton = new QPushButton(tr("Install now"), this);
+    m_installButton->setObjectName(QStringLiteral("install"));
+    m_installButton->setEnabled(false);
+    m_installButton->setCursor(Qt::PointingHandCursor);
+
+    m_agreeBox = new QCheckBox(tr("I agree"), this);
+    m_agreeBox->setObjectName(QStringLiteral("agree"));
+
+    m_agreementLink = new QPushButton(tr("<<User Agreement>>"), this);
+    m_agreementLink->setObjectName(QStringLiteral("agreement"));
+    m_agreementLink->setCursor(Qt::PointingHandCursor);
+
+    m_advancedToggle = new QPushButton(tr("Advanced"), this);
+    m_advancedToggle->setObjectName(QStringLiteral("advanced"));
+    m_advancedToggle->setCheckable(true);
+    m_advancedToggle->setCursor(Qt::PointingHandCursor);
+
+    // The panel's widgets are usable only once the agreement is accepted.
+    m_advancedFrame = new QFrame(this);
+    m_advancedFrame->setObjectName(QStringLiteral("advanced_frame"));
+    m_advancedFrame->hide();
+    m_advancedFrame->setEnabled(false);
+
+    m_dirEdit = new QLineEdit(config->installDir, m_advancedFrame);
+    m_dirEdit->setObjectName(QStringLiteral("dir_edit"));
+
+    m_browseButton = new QPushButton(tr("Browser"), m_advancedFrame);
+    m_browseButton->setObjectName(QStringLiteral("browser"));
+    m_browseButton->setCursor(Qt::PointingHandCursor);
+
+    m_autoStartBox
+        = new QCheckBox(tr("Computer startup with %1").arg(config->productText), m_advancedFrame);
+    m_autoStartBox->setObjectName(QStringLiteral("auto"));
+}
+
+void StartingWidget::buildLayout()
+{
+    auto *dirLabel = new QLabel(tr("Install dir:"), m_advancedFrame);
+    dirLabel->setObjectName(QStringLiteral("dir_label"));
+
+    auto *dirRow = new QHBoxLayout;
+    dirRow->setContentsMargins(0, 0, 0, 0);
+    dirRow->setSpacing(0);
+    dirRow->addWidget(dirLabel);
+    dirRow->addWidget(m_dirEdit);
+    dirRow->addSpacing(12);
+    dirRow->addWidget(m_browseButton);
+
+    auto *panelLayout = new QVBoxLayout(m_advancedFrame);
+    panelLayout->setContentsMargins(12, 20, 12, 15);
+    panelLayout->setSpacing(0);
+    panelLayout->addLayout(dirRow);
+    panelLayout->addStretch(1);
+    panelLayout->addWidget(m_autoStartBox);
+
+    auto *agreementRow = new QHBoxLayout;
+    agreementRow->setContentsMargins(12, 10, 12, 10);
+    agreementRow->setSpacing(4);
+    agreementRow->addWidget(m_agreeBox);
+    agreementRow->addWidget(m_agreementLink);
+    agreementRow->addStretch(1);
+    agreementRow->addWidget(m_advancedToggle);
+
+    auto *pageLayout = new QVBoxLayout(this);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->setSpacing(0);
+    pageLayout->addStretch(1);
+    pageLayout->addWidget(m_installButton, 0, Qt::AlignHCenter);
+    pageLayout->addLayout(agreementRow);
+    pageLayout->addWidget(m_advancedFrame);
+}
+
+void StartingWidget::makeConnections()
+{
+    // Unchecking disables the panel again but leaves it shown.
+    connect(m_agreeBox, &QCheckBox::toggled, this, [this](bool checked) {
+        m_installButton->setEnabled(checked);
+        m_advancedFrame->setEnabled(checked);
+    });
+
+    connect(m_agreementLink, &QPushButton::clicked, this, [] {
+        const QString link = installerConfig()->userProtocolUrl;
+        if (!link.isEmpty())
+            QDesktopServices::openUrl(QUrl::fromUserInput(link));
+    });
+
+    connect(m_advancedToggle, &QPushButton::clicked, this, &StartingWidget::setAdvancedShown);
+    connect(m_browseButton, &QPushButton::clicked, this, &StartingWidget::browseInstallDir);
+
+    // The field keeps what the user typed; the record gets it without the
+    // blanks around it. The install button takes the focus when pressed, so
+    // a folder typed just before pressing it is stored before the checks.
+    connect(m_dirEdit, &QLineEdit::editingFinished, this,
+            [this] { installerConfig()->installDir = m_dirEdit->text().trimmed(); });
+
+    connect(m_installButton, &QPushButton::clicked, this, &StartingWidget::startInstall);
+}
+
+void StartingWidget::setAdvancedShown(bool shown)
+{
+    m_advancedFrame->setVisible(shown);
+    if (MainWindow *window = MainWindow::instance())
+        window->setFixedSize(windowWidth, shown ? heightWithPanel : heightWithoutPanel);
+}
+
+void StartingWidget::browseInstallDir()
+{
+    const QString picked = QFileDialog::getExistingDirectory(this, tr("Select install dir"),
+                                                             QString(), QFileDialog::ShowDirsOnly);
+    if (picked.isEmpty())
+        return;
+    const QDir pickedDir(picked);
+    // A product is never installed straight into a drive root.
+    if (pickedDir.isRoot())
+        return;
+
+    const QString installDir = pickedDir.absoluteFilePath(installerConfig()->productName);
+    m_dirEdit->setText(installDir);
+    installerConfig()->installDir = installDir;
+}
+
+void StartingWidget::startInstall()
+{
+    // Strictly in this order; a check that stops writes nothing to the record.
+    if (!endRunningProduct())
+        return;
+    if (!installDirUsable()) {
+        revealInstallDir();
+        ToastLabel::showText(tr("Invalid install dir."), this, noticeMs, QString());
+        return;
+    }
+    if (!enoughSpace()) {
+        revealInstallDir();
+        ToastLabel::showText(tr("Space is not enough."), this, noticeMs, QString());
+        return;
+    }
+
+    installerConfig()->autoStart = m_autoStartBox->isChecked();
+    if (MainWindow *window = MainWindow::instance())
+        window->nextPage();
+}
+
+bool StartingWidget::endRunningProduct()
+{
+    const InstallerConfig *config = installerConfig();
+    if (findProcess(config->programName) == 0)
+        return true;
+
+    const int answer = Messagebox::question(
+        this, tr("Prompt"),
+        tr("The %1 is running, are you sure to terminate it?").arg(config->productText),
+        QDialogButtonBox::Yes | QDialogButtonBox::No, QDialogButtonBox::No, {});
+    if (answer != QDialogButtonBox::Yes)
+        return false;
+
+    // The copy may have ended while the question was open. Only the first
+    // matching process is ended.
+    const qint64 pid = findProcess(config->programName);
+    if (pid != 0 && !terminateProcess(pid)) {
+        Messagebox::question(this, tr("Prompt"),
+                             tr("The %1 cannot be terminated, please terminate it manually.")
+                                 .arg(config->productText),
+                             QDialogButtonBox::Ok, QDialogButtonBox::Ok, {});
+        return false;
+    }
+    return true;
+}
+
+bool StartingWidget::installDirUsable()
+{
+    const QString installDir = installerConfig()->installDir;
+    // A relative folder would land wherever the installer happens to be
+    // started from, and the paths registered for the product would point
+    // nowhere; only a complete path is accepted.
+    if (installDir.isEmpty() || QDir::isRelativePath(installDir))
+        return false;
+
+    // The folder itself need not exist yet, but its parent must; a drive
+    // root has no parent.
+    QDir dir(installDir);
+    if (dir.isRoot())
+        return false;
+    return dir.cdUp();
+}
+
+bool StartingWidget::enoughSpace()
+{
+    QDir parent(installerConfig()->installDir);
+    parent.cdUp();
+    return diskFreeSpace(parent) >= installerConfig()->bytesTotal;
+}
+
+void StartingWidget::revealInstallDir()
+{
+    // Open the panel so the user can correct the folder at once.
+    if (!m_advancedFrame->isHidden())
+        return;
+    m_advancedToggle->click();
+    m_dirEdit->setFocus(Qt::OtherFocusReason);
 }

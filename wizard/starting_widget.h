@@ -2,11 +2,42 @@
 
 #include "wizard/wizard_widget.h"
 
-// The start page: the user agreement, the install folder and the install button.
+class QCheckBox;
+class QFrame;
+class QLineEdit;
+class QPushButton;
+
+// The first page: the user accepts the agreement, may open the advanced panel
+// to change the install folder and ask for start with the computer, and
+// presses "Install now". Before the installation may begin, the page makes
+// sure no copy of the product runs and that the folder and its volume are
+// usable; only then does it store the choices and move on.
 class StartingWidget : public WizardWidget
 {
     Q_OBJECT
 
 public:
     explicit StartingWidget(QWidget *parent = nullptr);
+
+private:
+    void buildWidgets();
+    void buildLayout();
+    void makeConnections();
+
+    void setAdvancedShown(bool shown);
+    void browseInstallDir();
+    void startInstall();
+    bool endRunningProduct();
+    bool installDirUsable();
+    bool enoughSpace();
+    void revealInstallDir();
+
+    QPushButton *m_installButton = nullptr;
+    QCheckBox *m_agreeBox = nullptr;
+    QPushButton *m_agreementLink = nullptr;
+    QPushButton *m_advancedToggle = nullptr;
+    QFrame *m_advancedFrame = nullptr;
+    QLineEdit *m_dirEdit = nullptr;
+    QPushButton *m_browseButton = nullptr;
+    QCheckBox *m_autoStartBox = nullptr;
 };

@@ -1,6 +1,32 @@
 #include "wizard/success_widget.h"
 
+#include "app/installer_config.h"
+#include "wizard/main_window.h"
+#include "wizard/result_page_layout.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QPushButton>
+
 SuccessWidget::SuccessWidget(QWidget *parent)
     : WizardWidget(parent)
 {
+    QPushButton *launch
+        = buildResultPage(this, tr("Install successfully"), "success", tr("Launch"), "launch");
+    connect(launch, &QPushButton::clicked, this, &SuccessWidget::launchProduct);
+}
+
+void SuccessWidget::launchProduct()
+{
+    const InstallerConfig *config = installerConfig();
+    const QDir installDir(config->installDir);
+
+    // The product runs on its own after the installer has gone, from its
+    // own folder so that it finds its files. A product that does not start
+    // is not reported: the installer closes all the same.
+    QProcess::startDetached(installDir.absoluteFilePath(config->programName), {},
+                            installDir.absolutePath());
+
+    if (MainWindow *window = MainWindow::instance())
+        window->close();
 }

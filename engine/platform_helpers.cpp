@@ -1,0 +1,140 @@
+#include "engine/platform_helpers.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <cstdint>
+
+#ifdef Q_OS_WIN
+#include "platform/win32/disk_space.h"
+#include "platform/win32/processes.h"
+#else
+#include "platform/unix/disk_space.h"
+#include "platform/unix/processes.h"
+#endif
+
+namespace {
+
+#ifdef Q_OS_WIN
+std::wstring toPlatform(const QString &text)
+{
+    return QDir::toNativeSeparators(text).toStdWString();
+}
+#else
+std::string toPlatform(const QString &text)
+{
+    return QFile::encodeName(text).toStdString();
+}
+#endif
+
+bool isLink(const QFileInfo &info)
+{
+    // isSymLink() would also take Windows .lnk shortcuts, which are ordinary
+    // files of the product.
+    return info.isSymbolicLink() || info.isJunction();
+}
+
+void removeLink(const QString &path)
+{
+    // A link to a folder is a directory entry on Windows and goes with rmdir;
+    // neither call ever reaches the link's target.
+    if (!QFile::remove(path))
+        QDir().rmdir(path);
+}
+
+void makeOwnerWritable(const QString &path, QFileDevice::Permissions extra = {})
+{
+    const QFileDevice::Permissions permissions = QFile::permissions(path);
+    const QFileDevice::Permissions wanted = permissions | QFileDevice::WriteOwner | extra;
+    if (wanted != permissions)
+        QFile::setPermissions(path, wanted);
+}
+
+} // namespace
+
+QString fileNameFromPath(const QString &path)
+{
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? path : path.mid(slash + 1);
+}
+
+qint64 findProcess(const QString &name)
+{
+    if (name.isEmpty())
+        return 0;
+#ifdef Q_OS_WIN
+    return platform::findProcess(name.toStdWString());
+#else
+    return platform::findProcess(QFile::encodeName(name).toStdString());
+#endif
+}
+
+bool terminateProcess(qint64 processId)
+{
+    if (processId == 0)
+        return false;
+    return platform::terminateProcess(processId);
+}
+
+quint64 diskFreeSpace(const QDir &dir)
+{
+    // The install folder is usually measured before it exists; its nearest
+    // existing parent is on the same volume. Going further up, to the root,
+    // would measure the wrong volume wherever one is mounted on a folder.
+    QString path = QDir::cleanPath(dir.absolutePath());
+    while (!QFileInfo::exists(path)) {
+        const QString parent = QFileInfo(path).path();
+        if (parent == path)
+            break;
+        path = parent;
+    }
+    std::uint64_t freeBytes = 0;
+    if (!platform::diskFreeSpace(toPlatform(path), &freeBytes)) {
+        qDebug() << "ERROR: Call to GetDiskFreeSpaceEx() failed.";
+        return 0;
+    }
+    return freeBytes;
+}
+
+QString uniqueName()
+{
+    return QUuid::createUuid()
+        .toString()
+        .remove(QLatin1Char('-'))
+        .remove(QLatin1Char('{'))
+        .remove(QLatin1Char('}'));
+}
+
+void removeDirectory(const QDir &dir)
+{
+    const QString path = dir.absolutePath();
+    const QFileInfo self(path);
+    if (isLink(self)) {
+        removeLink(path);
+        return;
+    }
+    if (!self.isDir())
+        return;
+
+    // A package may bring read-only folders and files; they are still ours to
+    // delete, so make them writable first (on Windows, deleting a read-only
+    // file fails otherwise).
+    makeOwnerWritable(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const QFileInfoList entries = QDir(path).entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    for (const QFileInfo &entry : entries) {
+        const QString entryPath = entry.absoluteFilePath();
+        if (isLink(entry)) {
+            removeLink(entryPath);
+        } else if (entry.isDir()) {
+            removeDirectory(QDir(entryPath));
+        } else if (!QFile::remove(entryPath)) {
+            makeOwnerWritable(entryPath);
+            QFile::remove(entryPath);
+        }
+    }
+    QDir().rmdir(path);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class QDir;
+
+// Small stateless wrappers around the system services the installer needs
+// outside Qt. All of them are safe to call from any thread.
+
+// The text after the last "/" of a path or URL (the whole text if it has
+// none). A backslash is not a separator; a URL's query stays in the result.
+QString fileNameFromPath(const QString &path);
+
+// Id of the first running process whose executable file name (without
+// folder) equals name, ignoring letter case; 0 if there is none.
+qint64 findProcess(const QString &name);
+
+// Ends the process and waits at most 200 ms for it. False for id 0 or when
+// the process cannot be ended.
+bool terminateProcess(qint64 processId);
+
+// Free bytes on the volume holding dir; a folder that does not exist yet is
+// measured at its nearest existing parent. 0 when the system cannot tell.
+quint64 diskFreeSpace(const QDir &dir);
+
+// 32 lowercase hexadecimal digits from a fresh random UUID.
+QString uniqueName();
+
+// Deletes dir and everything in it, hidden entries included. Links inside the
+// tree (symbolic links, junctions) are removed themselves; what they point to
+// is never touched. Whatever cannot be deleted stays, silently.
+void removeDirectory(const QDir &dir);

@@ -1,0 +1,167 @@
+#include "engine/unzip_worker.h"
+
+#include "engine/install_error.h"
+#include "engine/package_check.h"
+#include "engine/platform_helpers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFileInfoList>
+#include <QStringList>
+
+#include <quazip/JlCompress.h>
+
+namespace {
+
+bool isLink(const QFileInfo &info)
+{
+    // Not isSymLink(): on Windows that also takes .lnk shortcuts, which are
+    // ordinary files of the product.
+    return info.isSymbolicLink() || info.isJunction();
+}
+
+} // namespace
+
+UnzipWorker::UnzipWorker(QObject *parent)
+    : QObject(parent)
+{
+}
+
+void UnzipWorker::doWork(const QString &zip_file_name, qulonglong bytes_total,
+                         const QString &target_dir)
+{
+    if (cancelled)
+        return;
+    if (!QFileInfo(target_dir).isDir()) {
+        emit done(TargetDirMissing, tr("The target dir is not exist."));
+        return;
+    }
+
+    // The archive's directory is judged before anything is written.
+    QString message = checkPackage(zip_file_name);
+    if (!message.isEmpty()) {
+        emit done(UnzipFailed, message);
+        return;
+    }
+
+    const QString unpackDir = QDir::temp().absoluteFilePath(uniqueName());
+    if (!QDir::temp().mkdir(QFileInfo(unpackDir).fileName()) || !QFileInfo(unpackDir).isDir()) {
+        removeDirectory(QDir(unpackDir));
+        emit done(UnzipDirFailed, tr("Failed to create unzip dir."));
+        return;
+    }
+
+    int error = NoError;
+    if (JlCompress::extractDir(zip_file_name, unpackDir).isEmpty()) {
+        error = UnzipFailed;
+        message = tr("Failed to unzip install zip.");
+    } else if (!linksStayInside(unpackDir)) {
+        error = UnzipFailed;
+        message = tr("The install package is invalid: it holds a link that leads outside it.");
+    } else {
+        m_bytesTotal = bytes_total;
+        if (!copyTree(unpackDir, target_dir)) {
+            error = CopyFailed;
+            message = tr("Failed to copy files.");
+        }
+    }
+    // The unpacked copy goes after every outcome, cancelled runs included.
+    removeDirectory(QDir(unpackDir));
+    if (cancelled)
+        return;
+    emit done(error, message);
+}
+
+QString UnzipWorker::checkPackage(const QString &zipFileName) const
+{
+    const PackageListing listing = inspectPackage(zipFileName);
+    if (!listing.readable)
+        return tr("Failed to unzip install zip.");
+    if (!listing.safe)
+        return tr("The install package is invalid: it would write outside its folder.");
+    const quint64 freeBytes = diskFreeSpace(QDir::temp());
+    if (listing.unpackedSize > freeBytes) {
+        return tr("Not enough free disk space in the temporary folder %1 to unpack the "
+                  "package: %2 MB needed, %3 MB free.")
+            .arg(QDir::toNativeSeparators(QDir::tempPath()))
+            .arg((listing.unpackedSize + 1048575) / 1048576)
+            .arg(freeBytes / 1048576);
+    }
+    return QString();
+}
+
+bool UnzipWorker::copyTree(const QString &source, const QString &target)
+{
+    // Hidden entries are the product's files too (dot-files, files with the
+    // hidden attribute). Links are looked at as links, never followed.
+    const QFileInfoList entries = QDir(source).entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    for (const QFileInfo &entry : entries) {
+        if (cancelled)
+            return false;
+        const QString name = entry.fileName();
+        const QString destination = target + QLatin1Char('/') + name;
+        if (isLink(entry)) {
+            if (!copyLink(entry.absoluteFilePath(), destination))
+                return false;
+        } else if (entry.isDir()) {
+            if (!makeFolder(target, name) || !copyTree(entry.absoluteFilePath(), destination))
+                return false;
+        } else if (entry.isFile()) {
+            if (!copyFile(entry.absoluteFilePath(), destination))
+                return false;
+            if (m_bytesTotal > 0) {
+                m_bytesCopied += static_cast<quint64>(entry.size());
+                emit progress(double(m_bytesCopied) / double(m_bytesTotal), name);
+            }
+        }
+        // Anything else (sockets, devices) is not part of a product.
+    }
+    return true;
+}
+
+bool UnzipWorker::makeFolder(const QString &target, const QString &name)
+{
+    const QString path = target + QLatin1Char('/') + name;
+    const QFileInfo existing(path);
+    // A link left in the install folder must not lead the copy elsewhere:
+    // it is replaced by a real folder.
+    if (isLink(existing)) {
+        if (!QFile::remove(path) && !QDir().rmdir(path))
+            return false;
+    } else if (existing.isDir()) {
+        return true;
+    }
+    return QDir(target).mkdir(name);
+}
+
+bool UnzipWorker::copyFile(const QString &source, const QString &destination)
+{
+    const QFileInfo existing(destination);
+    if ((existing.exists() || isLink(existing)) && !QFile::remove(destination))
+        return false;
+    // QFile::copy keeps the permission bits, so a packaged program stays
+    // executable.
+    return QFile::copy(source, destination);
+}
+
+bool UnzipWorker::copyLink(const QString &source, const QString &destination)
+{
+#ifdef Q_OS_WIN
+    // Links inside the package are only checked on Windows, not recreated:
+    // making them needs rights an ordinary user does not have.
+    Q_UNUSED(source)
+    Q_UNUSED(destination)
+    return true;
+#else
+    const QFileInfo link(source);
+    const QString target = link.dir().relativeFilePath(link.symLinkTarget());
+    const QFileInfo existing(destination);
+    if (existing.isDir() && !isLink(existing))
+        return false;
+    if ((existing.exists() || isLink(existing)) && !QFile::remove(destination))
+        return false;
+    return QFile::link(target, destination);
+#endif
+}

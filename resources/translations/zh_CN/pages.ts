@@ -1,0 +1,112 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>StartingWidget</name>
+    <message>
+        <source>Install now</source>
+        <translation>立即安装</translation>
+    </message>
+    <message>
+        <source>I agree</source>
+        <translation>我已阅读并同意</translation>
+    </message>
+    <message>
+        <source>&lt;&lt;User Agreement&gt;&gt;</source>
+        <translation>《用户协议》</translation>
+    </message>
+    <message>
+        <source>Advanced</source>
+        <translation>高级选项</translation>
+    </message>
+    <message>
+        <source>Install dir:</source>
+        <translation>安装目录：</translation>
+    </message>
+    <message>
+        <source>Browser</source>
+        <translation>浏览</translation>
+    </message>
+    <message>
+        <source>Computer startup with %1</source>
+        <translation>开机时启动 %1</translation>
+    </message>
+    <message>
+        <source>Select install dir</source>
+        <translation>选择安装目录</translation>
+    </message>
+    <message>
+        <source>Invalid install dir.</source>
+        <translation>安装目录无效。</translation>
+    </message>
+    <message>
+        <source>Space is not enough.</source>
+        <translation>磁盘空间不足。</translation>
+    </message>
+    <message>
+        <source>Prompt</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>The %1 is running, are you sure to terminate it?</source>
+        <translation>%1 正在运行，确定要结束它吗？</translation>
+    </message>
+    <message>
+        <source>The %1 cannot be terminated, please terminate it manually.</source>
+        <translation>无法结束 %1，请手动结束它。</translation>
+    </message>
+</context>
+<context>
+    <name>InstallWidget</name>
+    <message>
+        <source>In progress</source>
+        <translation>正在安装</translation>
+    </message>
+    <message>
+        <source>Download the package</source>
+        <translation>正在下载安装包</translation>
+    </message>
+    <message>
+        <source>unzipping (50%)</source>
+        <translation>正在解压 (50%)</translation>
+    </message>
+    <message>
+        <source>The install zip is not exist.</source>
+        <translation>安装包不存在。</translation>
+    </message>
+    <message>
+        <source>Target dir is not exist.</source>
+        <translation>目标目录不存在。</translation>
+    </message>
+    <message>
+        <source>Install </source>
+        <translation>安装 </translation>
+    </message>
+    <message>
+        <source>Failed to install(</source>
+        <translation>安装失败(</translation>
+    </message>
+</context>
+<context>
+    <name>SuccessWidget</name>
+    <message>
+        <source>Install successfully</source>
+        <translation>安装成功</translation>
+    </message>
+    <message>
+        <source>Launch</source>
+        <translation>立即体验</translation>
+    </message>
+</context>
+<context>
+    <name>FailWidget</name>
+    <message>
+        <source>The installation failed</source>
+        <translation>安装失败</translation>
+    </message>
+    <message>
+        <source>Support</source>
+        <translation>获取帮助</translation>
+    </message>
+</context>
+</TS>

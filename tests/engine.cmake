@@ -1,0 +1,20 @@
+# The install engine: platform helpers, package download, extraction and copy.
+
+# A program for the process tests to find and end; copied under other names.
+add_executable(engine_test_sleeper engine/engine_test_sleeper.cpp)
+set_target_properties(engine_test_sleeper PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${INSTALLER_TEST_DIR})
+
+installer_add_test(tst_platform_helpers
+    SOURCES engine/tst_platform_helpers.cpp
+    LIBS installer_engine)
+target_compile_definitions(tst_platform_helpers PRIVATE
+    ENGINE_TEST_SLEEPER="$<TARGET_FILE:engine_test_sleeper>")
+add_dependencies(tst_platform_helpers engine_test_sleeper)
+
+installer_add_test(tst_download_task
+    SOURCES engine/tst_download_task.cpp
+    LIBS installer_engine)
+
+installer_add_test(tst_unzip_worker
+    SOURCES engine/tst_unzip_worker.cpp
+    LIBS installer_engine)

@@ -1,0 +1,32 @@
+// A stand-in for the installed product, used by the wizard tests.
+//
+//   fake_product          writes its working folder into launched_from.txt
+//                         beside its own executable and ends (the launch test)
+//   fake_product --wait   sleeps for up to two minutes, so that a test has a
+//                         running copy of the product to find and end
+#include <chrono>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+int main(int argc, char *argv[])
+{
+    if (argc > 1 && std::string(argv[1]) == "--wait") {
+        std::this_thread::sleep_for(std::chrono::minutes(2));
+        return 0;
+    }
+
+    char self[4096] = {};
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
+    if (length <= 0)
+        return 1;
+    std::string folder(self, static_cast<size_t>(length));
+    folder.erase(folder.rfind('/'));
+
+    char cwd[4096] = {};
+    if (!getcwd(cwd, sizeof(cwd)))
+        return 1;
+    std::ofstream(folder + "/launched_from.txt") << cwd;
+    return 0;
+}

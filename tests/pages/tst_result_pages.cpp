@@ -1,0 +1,112 @@
+// The result pages: "Launch" starts the installed product from its folder
+// and ends the installer; "Support" opens the support page.
+
+#include "wizard_harness.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QUrl>
+
+class TstResultPages : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TstResultPages(const TemporaryHome &home)
+        : m_home(home)
+    {
+    }
+
+public slots:
+    // Stands in for the desktop's browser.
+    void openUrl(const QUrl &url) { m_openedUrls << url; }
+
+private slots:
+    void init();
+    void cleanup();
+
+    void launchStartsProductInInstallDirAndCloses();
+    void launchClosesEvenWithoutProduct();
+    void supportOpensPageEveryTime();
+    void emptySupportUrlOpensNothing();
+
+private:
+    const TemporaryHome &m_home;
+    WizardHarness m_wizard;
+    QList<QUrl> m_openedUrls;
+};
+
+void TstResultPages::init()
+{
+    WizardHarness::resetConfig(m_home);
+    m_openedUrls.clear();
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl");
+}
+
+void TstResultPages::cleanup()
+{
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    m_wizard.destroy();
+}
+
+void TstResultPages::launchStartsProductInInstallDirAndCloses()
+{
+    // An install folder with a space in it, holding the product.
+    const QString installDir
+        = QDir(m_home.path()).absoluteFilePath(QStringLiteral("Pro ducts/Velmar"));
+    QVERIFY(QDir().mkpath(installDir));
+    const QString program = QDir(installDir).absoluteFilePath(installerConfig()->programName);
+    QVERIFY(QFile::copy(qEnvironmentVariable("FAKE_PRODUCT"), program));
+    installerConfig()->installDir = installDir;
+    // The installer's own working folder is somewhere else.
+    QVERIFY(QDir::setCurrent(m_home.path()));
+
+    MainWindow *window = m_wizard.show();
+    auto *launch = m_wizard.child<QPushButton>("launch");
+    QVERIFY(launch);
+    QCOMPARE(launch->text(), QStringLiteral("Launch"));
+    launch->click();
+
+    QVERIFY(!window->isVisible());
+    const QString record = QDir(installDir).absoluteFilePath(QStringLiteral("launched_from.txt"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 20000);
+    const auto recorded = [&record] {
+        QFile file(record);
+        return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
+    };
+    QTRY_COMPARE(recorded(), installDir);
+}
+
+void TstResultPages::launchClosesEvenWithoutProduct()
+{
+    installerConfig()->installDir = QDir(m_home.path()).absoluteFilePath(QStringLiteral("nothing"));
+    MainWindow *window = m_wizard.show();
+    m_wizard.child<QPushButton>("launch")->click();
+    QVERIFY(!window->isVisible());
+}
+
+void TstResultPages::supportOpensPageEveryTime()
+{
+    installerConfig()->supportUrl = QStringLiteral("127.0.0.1/support.html");
+    m_wizard.show();
+    auto *support = m_wizard.child<QPushButton>("support");
+    QVERIFY(support);
+    QCOMPARE(support->text(), QStringLiteral("Support"));
+
+    support->click();
+    support->click();
+    const QUrl expected(QStringLiteral("http://127.0.0.1/support.html"));
+    QCOMPARE(m_openedUrls, (QList<QUrl> { expected, expected }));
+    QVERIFY(m_wizard.window()->isVisible());
+}
+
+void TstResultPages::emptySupportUrlOpensNothing()
+{
+    installerConfig()->supportUrl.clear();
+    m_wizard.show();
+    m_wizard.child<QPushButton>("support")->click();
+    QVERIFY(m_openedUrls.isEmpty());
+}
+
+WIZARD_TEST_MAIN(TstResultPages)
+#include "tst_result_pages.moc"
