@@ -47,9 +47,10 @@ void UnzipWorker::doWork(const QString &zip_file_name, qulonglong bytes_total,
         return;
     }
 
-    const QString unpackDir = QDir::temp().absoluteFilePath(uniqueName());
-    if (!QDir::temp().mkdir(QFileInfo(unpackDir).fileName()) || !QFileInfo(unpackDir).isDir()) {
-        removeDirectory(QDir(unpackDir));
+    // A fresh folder of our own: nothing is removed that was not created here.
+    const QString unpackName = uniqueName();
+    const QString unpackDir = QDir::temp().absoluteFilePath(unpackName);
+    if (!QDir::temp().mkdir(unpackName)) {
         emit done(UnzipDirFailed, tr("Failed to create unzip dir."));
         return;
     }
