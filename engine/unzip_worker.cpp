@@ -14,6 +14,8 @@
 
 namespace {
 
+const int copyBufferSize = 1024 * 1024;
+
 bool isLink(const QFileInfo &info)
 {
     // Not isSymLink(): on Windows that also takes .lnk shortcuts, which are
@@ -45,9 +47,10 @@ void UnzipWorker::doWork(const QString &zip_file_name, qulonglong bytes_total,
         return;
     }
 
-    const QString unpackDir = QDir::temp().absoluteFilePath(uniqueName());
-    if (!QDir::temp().mkdir(QFileInfo(unpackDir).fileName()) || !QFileInfo(unpackDir).isDir()) {
-        removeDirectory(QDir(unpackDir));
+    // A fresh folder of our own: nothing is removed that was not created here.
+    const QString unpackName = uniqueName();
+    const QString unpackDir = QDir::temp().absoluteFilePath(unpackName);
+    if (!QDir::temp().mkdir(unpackName)) {
         emit done(UnzipDirFailed, tr("Failed to create unzip dir."));
         return;
     }
@@ -109,7 +112,7 @@ bool UnzipWorker::copyTree(const QString &source, const QString &target)
             if (!makeFolder(target, name) || !copyTree(entry.absoluteFilePath(), destination))
                 return false;
         } else if (entry.isFile()) {
-            if (!copyFile(entry.absoluteFilePath(), destination))
+            if (!copyFile(entry, destination))
                 return false;
             if (m_bytesTotal > 0) {
                 m_bytesCopied += static_cast<quint64>(entry.size());
@@ -136,14 +139,44 @@ bool UnzipWorker::makeFolder(const QString &target, const QString &name)
     return QDir(target).mkdir(name);
 }
 
-bool UnzipWorker::copyFile(const QString &source, const QString &destination)
+bool UnzipWorker::copyFile(const QFileInfo &source, const QString &destination)
 {
     const QFileInfo existing(destination);
     if ((existing.exists() || isLink(existing)) && !QFile::remove(destination))
         return false;
-    // QFile::copy keeps the permission bits, so a packaged program stays
+    // Not QFile::copy: on Linux it syncs every file to disk before renaming
+    // it into place, which makes a package of many small files crawl.
+    QFile in(source.absoluteFilePath());
+    QFile out(destination);
+    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return false;
+    // A new file only: whatever appeared at the destination since the
+    // removal (a link, say) is not written through.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+        return false;
+    if (m_buffer.isEmpty())
+        m_buffer.resize(copyBufferSize);
+    bool copied = true;
+    for (;;) {
+        const qint64 length = in.read(m_buffer.data(), m_buffer.size());
+        if (length <= 0) {
+            copied = length == 0;
+            break;
+        }
+        if (out.write(m_buffer.constData(), length) != length) {
+            copied = false;
+            break;
+        }
+    }
+    // The permission bits travel with the file, so a packaged program stays
     // executable.
-    return QFile::copy(source, destination);
+    copied = copied && out.setPermissions(source.permissions());
+    out.close();
+    if (!copied || out.error() != QFileDevice::NoError) {
+        out.remove();
+        return false;
+    }
+    return true;
 }
 
 bool UnzipWorker::copyLink(const QString &source, const QString &destination)

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
 #include <atomic>
+
+class QFileInfo;
 
 // Turns the downloaded package into installed files, on a worker thread of
 // its own: checks the archive, unpacks it into a fresh folder in the system
@@ -35,9 +38,10 @@ private:
     QString checkPackage(const QString &zipFileName) const;
     bool copyTree(const QString &source, const QString &target);
     bool copyLink(const QString &source, const QString &destination);
-    bool copyFile(const QString &source, const QString &destination);
+    bool copyFile(const QFileInfo &source, const QString &destination);
     bool makeFolder(const QString &target, const QString &name);
 
     quint64 m_bytesTotal = 0;
     quint64 m_bytesCopied = 0;
+    QByteArray m_buffer;
 };

@@ -87,6 +87,7 @@ private slots:
     void refusesDamagedArchives();
     void reportsFileThatCannotBeReplaced();
     void reportsMissingTarget();
+    void reportsUnusableTemporaryFolder();
     void givesNoProgressWithoutTotal();
     void reportsFractionAboveOneForTooSmallTotal();
     void reusesExistingFolders();
@@ -258,6 +259,23 @@ void TestUnzipWorker::reportsMissingTarget()
     QCOMPARE(outcome.results.first().first, int(TargetDirMissing));
     QCOMPARE(outcome.results.first().second, QStringLiteral("The target dir is not exist."));
     QCOMPARE(treeOf(temp()), QStringList());
+}
+
+void TestUnzipWorker::reportsUnusableTemporaryFolder()
+{
+    ZipBuilder zip;
+    zip.addFile(QStringLiteral("Velmar"), "program");
+    QVERIFY(zip.write(zipPath()));
+    // A temporary folder that is a file: no unpack folder can go there.
+    const QString notAFolder = sandbox() + QStringLiteral("/not-a-folder");
+    QVERIFY(writeFile(notAFolder, "file"));
+    qputenv("TMPDIR", QFile::encodeName(notAFolder));
+    const Outcome outcome = runWorker(zipPath(), 7, target());
+    QCOMPARE(outcome.results.size(), 1);
+    QCOMPARE(outcome.results.first().first, int(UnzipDirFailed));
+    QCOMPARE(outcome.results.first().second, QStringLiteral("Failed to create unzip dir."));
+    QCOMPARE(readFile(notAFolder), QByteArray("file"));
+    QCOMPARE(treeOf(target()), QStringList());
 }
 
 void TestUnzipWorker::givesNoProgressWithoutTotal()

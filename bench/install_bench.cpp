@@ -1,0 +1,306 @@
+// Install benchmark: the engine (DownloadTask, then UnzipWorker on a thread)
+// against curl + unzip + cp -r doing the same work on the same packages,
+// served over loopback by the test HTTP server. Prints times, their ratio and
+// the installer process's peak memory (VmHWM). The installer side runs as a
+// child process so that its peak is its own.
+//
+//     install_bench [work folder]      (default: the system temporary folder)
+//
+// The packages hold random, incompressible data (zip stores such entries
+// rather than deflating them), so the figures measure transfer and disk work.
+// Everything generated is deleted at the end.
+#include "engine/download_task.h"
+#include "engine/unzip_worker.h"
+#include "support/http_test_server.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+const qint64 MiB = 1024 * 1024;
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+qint64 peakMemoryKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+bool writeRandomFile(const QString &path, qint64 size, quint32 seed)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QRandomGenerator generator(seed);
+    QByteArray block(int(qMin<qint64>(size, 4 * MiB)), Qt::Uninitialized);
+    for (qint64 left = size; left > 0;) {
+        const int length = int(qMin<qint64>(left, block.size()));
+        generator.fillRange(reinterpret_cast<quint32 *>(block.data()), (length + 3) / 4);
+        if (file.write(block.constData(), length) != length)
+            return false;
+        left -= length;
+    }
+    return true;
+}
+
+int runCommand(const QString &program, const QStringList &arguments, const QString &folder = {})
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    QEventLoop loop;
+    QObject::connect(&process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), &loop,
+                     &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    process.start(program, arguments);
+    // The server answers from this thread's event loop while the child works.
+    loop.exec();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+struct Package
+{
+    QString name;
+    QString zipPath;
+    qint64 bytes = 0;
+};
+
+// One file of the given size.
+Package makeSingleFilePackage(const QString &work, const QString &name, qint64 size,
+                              const QStringList &zipOptions)
+{
+    Package package { name, work + QLatin1Char('/') + name + QStringLiteral(".zip"), size };
+    const QString source = work + QStringLiteral("/src-") + name;
+    QDir().mkpath(source);
+    writeRandomFile(source + QStringLiteral("/Velmar.bin"), size, 1);
+    runCommand(QStringLiteral("zip"),
+               zipOptions + QStringList { package.zipPath, QStringLiteral(".") }, source);
+    QDir(source).removeRecursively();
+    return package;
+}
+
+// files files spread over folders folders, size bytes in all.
+Package makeManyFilePackage(const QString &work, const QString &name, qint64 size, int files,
+                            int folders)
+{
+    Package package { name, work + QLatin1Char('/') + name + QStringLiteral(".zip"), 0 };
+    const QString source = work + QStringLiteral("/src-") + name;
+    const qint64 each = size / files;
+    for (int i = 0; i < files; ++i) {
+        const QString folder = source + QStringLiteral("/folder%1").arg(i % folders);
+        QDir().mkpath(folder);
+        writeRandomFile(folder + QStringLiteral("/file%1.dat").arg(i), each, quint32(i + 7));
+        package.bytes += each;
+    }
+    runCommand(QStringLiteral("zip"),
+               { QStringLiteral("-q"), QStringLiteral("-r"), package.zipPath, QStringLiteral(".") },
+               source);
+    QDir(source).removeRecursively();
+    return package;
+}
+
+struct InstallerRun
+{
+    double seconds = 0;
+    qint64 peakKiB = -1;
+};
+
+InstallerRun runInstallerSide(const QUrl &url, const Package &package, const QString &work)
+{
+    const QString target = work + QStringLiteral("/installed");
+    const QString tmp = work + QStringLiteral("/tmp");
+    QDir().mkpath(target);
+    QDir().mkpath(tmp);
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), tmp);
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QEventLoop loop;
+    QObject::connect(&child, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), &loop,
+                     &QEventLoop::quit);
+    QElapsedTimer timer;
+    timer.start();
+    child.start(QCoreApplication::applicationFilePath(),
+                { QStringLiteral("--child"), url.toString(), tmp + QStringLiteral("/package.zip"),
+                  QString::number(package.bytes), target });
+    loop.exec();
+    InstallerRun run;
+    run.seconds = timer.nsecsElapsed() / 1e9;
+    const QByteArray report = child.readAllStandardOutput();
+    for (const QByteArray &line : report.split('\n')) {
+        if (line.startsWith("peak_kib="))
+            run.peakKiB = line.mid(9).toLongLong();
+        if (line.startsWith("error="))
+            out() << "  installer failed: " << line << Qt::endl;
+    }
+    QDir(target).removeRecursively();
+    QDir(tmp).removeRecursively();
+    return run;
+}
+
+double runReferenceSide(const QUrl &url, const QString &work)
+{
+    const QString target = work + QStringLiteral("/installed");
+    const QString tmp = work + QStringLiteral("/tmp");
+    QDir().mkpath(target);
+    QDir().mkpath(tmp);
+    const QString script = QStringLiteral("set -e; curl -sS -o package.zip '%1'; "
+                                          "unzip -q package.zip -d unpacked; "
+                                          "cp -r unpacked/. '%2'; rm -rf unpacked; rm package.zip")
+                               .arg(url.toString(), target);
+    QElapsedTimer timer;
+    timer.start();
+    const int status = runCommand(QStringLiteral("sh"), { QStringLiteral("-c"), script }, tmp);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    if (status != 0)
+        out() << "  reference failed with status " << status << Qt::endl;
+    QDir(target).removeRecursively();
+    QDir(tmp).removeRecursively();
+    return seconds;
+}
+
+// The installer side: download, then unpack and copy on a worker thread, as
+// the progress page drives them.
+int runChild(const QStringList &arguments)
+{
+    const QString url = arguments.value(0);
+    const QString packagePath = arguments.value(1);
+    const qulonglong bytesTotal = arguments.value(2).toULongLong();
+    const QString target = arguments.value(3);
+
+    int result = -1;
+    DownloadTask task(url, packagePath);
+    QThread thread;
+    UnzipWorker *worker = new UnzipWorker;
+    worker->moveToThread(&thread);
+    QObject::connect(&thread, &QThread::finished, worker, &QObject::deleteLater);
+    QObject::connect(worker, &UnzipWorker::done, qApp, [&](int error, const QString &message) {
+        result = error;
+        if (error != 0)
+            out() << "error=" << error << ' ' << message << Qt::endl;
+        QFile::remove(packagePath);
+        qApp->quit();
+    });
+    QObject::connect(&task, &DownloadTask::done, qApp, [&](int error, const QString &message) {
+        if (error != 0) {
+            result = error;
+            out() << "error=" << error << ' ' << message << Qt::endl;
+            qApp->quit();
+            return;
+        }
+        QMetaObject::invokeMethod(worker, "doWork", Qt::QueuedConnection,
+                                  Q_ARG(QString, packagePath), Q_ARG(qulonglong, bytesTotal),
+                                  Q_ARG(QString, target));
+    });
+    thread.start();
+    task.start();
+    QCoreApplication::exec();
+    thread.quit();
+    thread.wait();
+    out() << "peak_kib=" << peakMemoryKiB() << Qt::endl;
+    return result == 0 ? 0 : 1;
+}
+
+QString mib(qint64 kib)
+{
+    return QString::number(kib / 1024.0, 'f', 1) + QStringLiteral(" MiB");
+}
+
+void comparePackage(HttpTestServer &server, const Package &package, const QString &work)
+{
+    const QString path = QLatin1Char('/') + package.name + QStringLiteral(".zip");
+    server.serveFile(path, package.zipPath);
+    const QUrl url = server.url(path);
+    // Warm up once (page cache, first connection), then keep the best of
+    // three alternating rounds for each side.
+    runReferenceSide(url, work);
+    double reference = 1e9;
+    double installer = 1e9;
+    qint64 peak = 0;
+    for (int round = 0; round < 3; ++round) {
+        reference = qMin(reference, runReferenceSide(url, work));
+        const InstallerRun run = runInstallerSide(url, package, work);
+        installer = qMin(installer, run.seconds);
+        peak = qMax(peak, run.peakKiB);
+    }
+    out() << package.name << ": " << package.bytes / MiB << " MiB" << Qt::endl
+          << "  curl + unzip + cp -r:  " << QString::number(reference, 'f', 2) << " s" << Qt::endl
+          << "  installer engine:      " << QString::number(installer, 'f', 2) << " s" << Qt::endl
+          << "  ratio:                 " << QString::number(installer / reference, 'f', 2)
+          << "  (target <= 1.20)" << Qt::endl
+          << "  installer peak memory: " << mib(peak) << "  (target < 80 MiB)" << Qt::endl;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList arguments = app.arguments().mid(1);
+    if (arguments.value(0) == QLatin1String("--child"))
+        return runChild(arguments.mid(1));
+
+    const QString base = arguments.value(0, QDir::tempPath());
+    QTemporaryDir workDir(base + QStringLiteral("/install-bench-XXXXXX"));
+    if (!workDir.isValid()) {
+        out() << "cannot create a work folder in " << base << Qt::endl;
+        return 1;
+    }
+    const QString work = workDir.path();
+    HttpTestServer server;
+    if (!server.listen()) {
+        out() << "cannot listen on 127.0.0.1" << Qt::endl;
+        return 1;
+    }
+    out() << "Work folder: " << work << " (random, incompressible data)" << Qt::endl;
+
+    const Package big = makeSingleFilePackage(work, QStringLiteral("one-file-250MiB"), 250 * MiB,
+                                              { QStringLiteral("-q"), QStringLiteral("-r") });
+    comparePackage(server, big, work);
+    QFile::remove(big.zipPath);
+
+    const Package many
+        = makeManyFilePackage(work, QStringLiteral("5000-files-100MiB"), 100 * MiB, 5000, 50);
+    comparePackage(server, many, work);
+    QFile::remove(many.zipPath);
+
+    // Peak memory must not grow with the package.
+    out() << "Peak memory by package size (installer engine):" << Qt::endl;
+    for (const qint64 size : { 100 * MiB, 1024 * MiB }) {
+        const QString name = QStringLiteral("memory-%1MiB").arg(size / MiB);
+        const Package package = makeSingleFilePackage(
+            work, name, size, { QStringLiteral("-q"), QStringLiteral("-0"), QStringLiteral("-r") });
+        const QString path = QLatin1Char('/') + name + QStringLiteral(".zip");
+        server.serveFile(path, package.zipPath);
+        const InstallerRun run = runInstallerSide(server.url(path), package, work);
+        out() << "  " << size / MiB << " MiB package: " << mib(run.peakKiB) << " in "
+              << QString::number(run.seconds, 'f', 2) << " s" << Qt::endl;
+        QFile::remove(package.zipPath);
+    }
+    return 0;
+}
