@@ -10,13 +10,9 @@
 
 Dialog::Dialog(QWidget *parent, Qt::WindowFlags flags)
     : QDialog(parent, flags | framelessWindowFlags)
+    , m_shadow(this, QStringLiteral("dialog_shadow"))
 {
     setAttribute(Qt::WA_TranslucentBackground);
-
-    // Placed in no layout: resizeEvent keeps it over the whole dialog.
-    m_shadow = new QFrame(this);
-    m_shadow->setObjectName(QStringLiteral("dialog_shadow"));
-    m_shadow->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     auto *body = new QFrame(this);
     body->setObjectName(QStringLiteral("dialog_background"));
@@ -44,34 +40,24 @@ Dialog::Dialog(QWidget *parent, Qt::WindowFlags flags)
     m_layout = new QVBoxLayout(this);
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->addWidget(body);
-    applyShadowMargins();
-
-    m_shadow->lower();
-    m_shadow->show();
+    m_shadow.attach(m_layout);
+    m_shadow.followWindowState(false);
 }
 
 void Dialog::setShadowWidth(int width)
 {
-    m_shadowWidth = width;
-    if (!isMaximized())
-        applyShadowMargins();
-}
-
-void Dialog::applyShadowMargins()
-{
-    m_layout->setContentsMargins(m_shadowWidth, m_shadowWidth, m_shadowWidth, m_shadowWidth);
+    m_shadow.setWidth(width, isMaximized());
 }
 
 void Dialog::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
-    m_shadow->resize(size());
-    m_shadow->lower();
+    m_shadow.followResize(size());
 }
 
 bool Dialog::nativeEvent(const QByteArray &eventType, void *message, long *result)
 {
-    if (handleFramelessNativeEvent(this, m_shadowWidth, message, result))
+    if (handleFramelessNativeEvent(this, m_shadow.width(), message, result))
         return true;
     return QDialog::nativeEvent(eventType, message, result);
 }
@@ -84,14 +70,7 @@ void Dialog::changeEvent(QEvent *event)
         m_titleBar->setTitle(windowTitle());
         break;
     case QEvent::WindowStateChange:
-        if (isMaximized()) {
-            m_layout->setContentsMargins(0, 0, 0, 0);
-            m_shadow->hide();
-        } else {
-            applyShadowMargins();
-            m_shadow->lower();
-            m_shadow->show();
-        }
+        m_shadow.followWindowState(isMaximized());
         break;
     default:
         break;

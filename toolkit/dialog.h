@@ -1,5 +1,7 @@
 #pragma once
 
+#include "toolkit/shadow_margin.h"
+
 #include <QDialog>
 
 class QFrame;
@@ -17,7 +19,7 @@ class Dialog : public QDialog
 public:
     explicit Dialog(QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
 
-    int shadowWidth() const { return m_shadowWidth; }
+    int shadowWidth() const { return m_shadow.width(); }
     // Takes effect at once in the normal state, at the next restore when
     // maximized.
     void setShadowWidth(int width);
@@ -31,11 +33,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void applyShadowMargins();
-
     TitleBar *m_titleBar = nullptr;
     QFrame *m_client = nullptr;
-    QFrame *m_shadow = nullptr;
-    int m_shadowWidth = 12;
+    ShadowMargin m_shadow;
     QVBoxLayout *m_layout = nullptr;
 };

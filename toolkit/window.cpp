@@ -9,18 +9,13 @@
 
 Window::Window(QWidget *parent, bool hasTitleBar, Qt::WindowFlags flags)
     : QFrame(parent, flags | framelessWindowFlags)
+    , m_shadow(this, QStringLiteral("window_shadow"))
 {
     setAttribute(Qt::WA_TranslucentBackground);
 
-    // Created first, so it starts at the bottom of the stacking order; its
-    // geometry follows the window in resizeEvent, not a layout.
-    m_shadow = new QFrame(this);
-    m_shadow->setObjectName(QStringLiteral("window_shadow"));
-    m_shadow->setAttribute(Qt::WA_TransparentForMouseEvents);
-
     m_layout = new QVBoxLayout(this);
-    m_layout->setContentsMargins(m_shadowWidth, m_shadowWidth, m_shadowWidth, m_shadowWidth);
     m_layout->setSpacing(0);
+    m_shadow.attach(m_layout);
 
     m_background = new QFrame(this);
     m_background->setObjectName(QStringLiteral("window_background"));
@@ -53,26 +48,18 @@ Window::Window(QWidget *parent, bool hasTitleBar, Qt::WindowFlags flags)
 
 void Window::setShadowWidth(int width)
 {
-    m_shadowWidth = width;
-    if (!isMaximized())
-        applyShadowMargins();
-}
-
-void Window::applyShadowMargins()
-{
-    m_layout->setContentsMargins(m_shadowWidth, m_shadowWidth, m_shadowWidth, m_shadowWidth);
+    m_shadow.setWidth(width, isMaximized());
 }
 
 void Window::resizeEvent(QResizeEvent *event)
 {
     QFrame::resizeEvent(event);
-    m_shadow->resize(size());
-    m_shadow->lower();
+    m_shadow.followResize(size());
 }
 
 bool Window::nativeEvent(const QByteArray &eventType, void *message, long *result)
 {
-    if (handleFramelessNativeEvent(this, m_shadowWidth, message, result))
+    if (handleFramelessNativeEvent(this, m_shadow.width(), message, result))
         return true;
     return QFrame::nativeEvent(eventType, message, result);
 }
@@ -86,15 +73,7 @@ void Window::changeEvent(QEvent *event)
             m_titleBar->setTitle(windowTitle());
         break;
     case QEvent::WindowStateChange:
-        // A maximized window fills the screen: no margin, no shadow.
-        if (isMaximized()) {
-            m_layout->setContentsMargins(0, 0, 0, 0);
-            m_shadow->hide();
-        } else {
-            applyShadowMargins();
-            m_shadow->lower();
-            m_shadow->show();
-        }
+        m_shadow.followWindowState(isMaximized());
         break;
     default:
         break;

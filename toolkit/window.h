@@ -1,5 +1,7 @@
 #pragma once
 
+#include "toolkit/shadow_margin.h"
+
 #include <QFrame>
 
 class QVBoxLayout;
@@ -18,7 +20,7 @@ public:
     explicit Window(QWidget *parent = nullptr, bool hasTitleBar = false,
                     Qt::WindowFlags flags = Qt::WindowFlags());
 
-    int shadowWidth() const { return m_shadowWidth; }
+    int shadowWidth() const { return m_shadow.width(); }
     // Takes effect at once in the normal state, at the next restore when
     // maximized.
     void setShadowWidth(int width);
@@ -34,11 +36,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void applyShadowMargins();
-
     QFrame *m_background = nullptr;
     TitleBar *m_titleBar = nullptr;
-    QFrame *m_shadow = nullptr;
-    int m_shadowWidth = 12;
+    ShadowMargin m_shadow;
     QVBoxLayout *m_layout = nullptr;
 };
