@@ -4,17 +4,20 @@
 #
 #   scripts/make-package.sh <folder> <output.zip> [base URL]
 #
-# The folder's contents go to the top of the zip (no enclosing folder), with
-# their permissions, so the installer unpacks them straight into the install
-# folder. Symbolic links to files are stored as the files they point to.
-# Hidden entries (names starting with ".") are left out with a warning: the
-# installer never copies them into the install folder.
+# The folder's whole contents go to the top of the zip (no enclosing folder),
+# hidden files and folders (names starting with ".") included, with their
+# permissions, so the installer unpacks them straight into the install folder
+# just as they are here. Symbolic links to files are stored as the files they
+# point to: the installer recreates links only where the system allows it
+# (not on Windows, where a packaged link would be a missing file).
 #
 # Standard output carries only the settings.ini lines:
 #   bytesTotal=<sum of the sizes of the files the installer will copy>
 #   packageUrl=<base URL>/<output file name>
 # The installer compares bytesTotal with the free space of the target volume
-# and counts its copy progress against it, so it must be exact.
+# and counts its copy progress against it, file by file, so it must be exact:
+# it is the sum of the sizes of the regular files the package holds (folders
+# add nothing; a link would add nothing either, but none is ever stored).
 set -euo pipefail
 
 me=make-package
@@ -55,24 +58,19 @@ cd "$folder"
 
 # Entries the package cannot carry faithfully are refused up front rather
 # than surfacing later as a broken installation.
-broken=$(find . -xtype l ! -path '*/.*' -print)
+broken=$(find . -xtype l -print)
 [ -z "$broken" ] || fail "symbolic links that lead nowhere: ${broken//$'\n'/, }"
-dir_links=$(find . -type l -xtype d ! -path '*/.*' -print)
+dir_links=$(find . -type l -xtype d -print)
 [ -z "$dir_links" ] || fail "symbolic links to folders (store the folder itself): ${dir_links//$'\n'/, }"
-unreadable=$(find . ! -path '*/.*' ! -readable -print)
+unreadable=$(find . ! -readable -print)
 [ -z "$unreadable" ] || fail "entries that cannot be read: ${unreadable//$'\n'/, }"
-special=$(find . ! -path '*/.*' ! -type f ! -type d ! -type l -print)
+special=$(find . ! -type f ! -type d ! -type l -print)
 [ -z "$special" ] || fail "entries that are neither files nor folders: ${special//$'\n'/, }"
 
 newline_names=$(find . -name $'*\n*' -print)
 [ -z "$newline_names" ] || fail "file names with line breaks cannot be packaged"
 
-hidden=$(find . -mindepth 1 -name '.*' -prune -print)
-if [ -n "$hidden" ]; then
-    echo "$me: warning: leaving out hidden entries, which the installer does not copy: ${hidden//$'\n'/, }" >&2
-fi
-
-[ -n "$(find . -mindepth 1 ! -path '*/.*' -print -quit)" ] || fail "'$folder' holds nothing to package"
+[ -n "$(find . -mindepth 1 -print -quit)" ] || fail "'$folder' holds nothing to package"
 
 # Build next to the target and move into place, so a failed run never leaves
 # a half-written package under the published name.
@@ -81,17 +79,20 @@ trap 'rm -f -- "$partial"' EXIT
 rm -f -- "$partial"
 # -X: no owner ids or extra time stamps (permissions stay in the entries).
 # Folders are listed too, so empty ones are kept; links are followed.
-find . -mindepth 1 ! -path '*/.*' -print | sed 's|^\./||' | LC_ALL=C sort |
+find . -mindepth 1 -print | sed 's|^\./||' | LC_ALL=C sort |
     zip -q -X -@ "$partial" || fail "zip could not write the package"
 
-# Count what the package really holds: the uncompressed sizes of its file
-# entries (folders count 0). With symbolic links stored as files this is
-# exactly what the installer copies.
-bytes_total=$(zipinfo -l "$partial" | awk '
-    /^[-l]/ { sum += $4 }
+# Count what the package really holds, the way the installer counts its copy:
+# the uncompressed sizes of the regular file entries ("-" in the listing).
+# Folders count 0, and so would a stored link, which the installer recreates
+# instead of copying; every file and every link of the folder must have
+# become one regular file entry, or the count would not be the installer's.
+listing=$(zipinfo -l "$partial") || fail "the written package cannot be listed; not written"
+bytes_total=$(printf '%s\n' "$listing" | awk '
+    /^-/ { sum += $4 }
     END { printf "%.0f\n", sum }')
-files_in_zip=$(zipinfo -1 "$partial" | grep -vc '/$' || true)
-files_on_disk=$(find . ! -path '*/.*' \( -type f -o -type l \) | wc -l)
+files_in_zip=$(printf '%s\n' "$listing" | grep -c '^-' || true)
+files_on_disk=$(find . \( -type f -o -type l \) | wc -l)
 [ "$files_in_zip" -eq "$files_on_disk" ] \
     || fail "the package holds $files_in_zip files, the folder $files_on_disk; not written"
 unzip -tqq "$partial" || fail "the written package does not test as a sound zip; not written"

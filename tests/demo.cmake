@@ -1,7 +1,7 @@
 # The demo product, its uninstaller and the publisher's packaging helper.
 set(VELMAR_TEST_ENVIRONMENT VELMAR_PACKAGE_DIR=${CMAKE_BINARY_DIR}/demo/package)
 
-installer_add_test(tst_make_package SOURCES tst_make_package.cpp)
+installer_add_test(tst_make_package SOURCES tst_make_package.cpp LIBS installer_engine)
 
 installer_add_test(tst_velmar SOURCES tst_velmar.cpp LIBS velmar_lib
     ENVIRONMENT ${VELMAR_TEST_ENVIRONMENT})

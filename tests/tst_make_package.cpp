@@ -1,6 +1,9 @@
 // The publisher helper scripts/make-package.sh: the zip must unpack, through
-// the installer's own unpacker, to exactly the folder's content with its
-// permissions, and bytesTotal must be what the installer will copy.
+// the installer's own unpacker, to exactly the folder's content (hidden
+// entries included) with its permissions, and bytesTotal must be what the
+// installer's copy counts, so that its progress ends at exactly 100%.
+#include "engine/install_error.h"
+#include "engine/unzip_worker.h"
 #include "support/script_run.h"
 #include "support/test_paths.h"
 
@@ -8,7 +11,10 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QList>
 #include <QMap>
+#include <QPair>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -30,12 +36,14 @@ void writeFile(const QString &path, const QByteArray &content, bool executable =
         file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
 }
 
-// Every regular file below folder that the installer's copy sees (hidden
-// entries excluded), by relative path, with its content.
+const QDir::Filters everyFile = QDir::Files | QDir::Hidden | QDir::System;
+
+// Every file below folder, hidden ones included and links read through, by
+// relative path, with its content.
 QMap<QString, QByteArray> filesBelow(const QString &folder)
 {
     QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(folder, everyFile, QDirIterator::Subdirectories);
     const QDir root(folder);
     while (it.hasNext()) {
         QFile file(it.next());
@@ -45,15 +53,42 @@ QMap<QString, QByteArray> filesBelow(const QString &folder)
     return files;
 }
 
+// The test's own count of what must be copied: the sizes of every file below
+// folder, hidden ones included, a link counting as the file it leads to.
 quint64 sizeOfFilesBelow(const QString &folder)
 {
     quint64 total = 0;
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(folder, everyFile, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         it.next();
         total += quint64(it.fileInfo().size());
     }
     return total;
+}
+
+// Every folder below folder, hidden and empty ones included, relative.
+QStringList foldersBelow(const QString &folder)
+{
+    QStringList folders;
+    QDirIterator it(folder, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    const QDir root(folder);
+    while (it.hasNext())
+        folders.append(root.relativeFilePath(it.next()));
+    folders.sort();
+    return folders;
+}
+
+QStringList fileNamesBelow(const QString &folder)
+{
+    QStringList names;
+    QDirIterator it(folder, everyFile, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        names.append(it.fileName());
+    }
+    names.sort();
+    return names;
 }
 
 // The value of "key=" on its own line of the helper's standard output.
@@ -75,7 +110,8 @@ class TestMakePackage : public QObject
 
 private slots:
     void packsTheFolderAsTheInstallerUnpacksIt();
-    void leavesHiddenEntriesOutAndSaysSo();
+    void packsHiddenEntriesAndCountsThem();
+    void installsThroughTheInstallerToExactlyFullProgress();
     void replacesAnExistingPackageWhole();
     void withoutBaseUrlLeavesPackageUrlToThePublisher();
     void refusesWhatItCannotPackage_data();
@@ -125,27 +161,123 @@ void TestMakePackage::packsTheFolderAsTheInstallerUnpacksIt()
               & QFileDevice::ExeOwner));
 }
 
-void TestMakePackage::leavesHiddenEntriesOutAndSaysSo()
+void TestMakePackage::packsHiddenEntriesAndCountsThem()
 {
+    // The installer copies hidden files and folders like any other, so the
+    // package carries them and bytesTotal counts them.
     QTemporaryDir work;
     const QString product = work.filePath(QStringLiteral("product"));
     writeFile(product + QStringLiteral("/Velmar"), "program", true);
     writeFile(product + QStringLiteral("/.settings"), "hidden file");
     writeFile(product + QStringLiteral("/.git/config"), "hidden folder");
     writeFile(product + QStringLiteral("/data/.cache"), "hidden below");
+    QVERIFY(QDir().mkpath(product + QStringLiteral("/.empty")));
 
     const QString zip = work.filePath(QStringLiteral("velmar.zip"));
     const ScriptRun run = ScriptRun::run(packager(), { product, zip, QStringLiteral("http://h") });
     QVERIFY2(run.finished && run.exitCode == 0, qPrintable(run.standardError));
-    QVERIFY(run.standardError.contains(QLatin1String(".settings")));
-    QVERIFY(run.standardError.contains(QLatin1String(".git")));
-    QCOMPARE(settingsValue(run.standardOutput, QStringLiteral("bytesTotal")), QStringLiteral("7"));
+    QVERIFY2(!run.standardError.contains(QLatin1String("warning")), qPrintable(run.standardError));
+
+    const QString bytesTotal = settingsValue(run.standardOutput, QStringLiteral("bytesTotal"));
+    QCOMPARE(bytesTotal, QString::number(7 + 11 + 13 + 12));
+    QCOMPARE(bytesTotal, QString::number(sizeOfFilesBelow(product)));
 
     const QStringList entries = JlCompress::getFileList(zip);
-    QVERIFY(!entries.isEmpty());
-    for (const QString &entry : entries)
-        QVERIFY2(!entry.startsWith(QLatin1Char('.')) && !entry.contains(QLatin1String("/.")),
-                 qPrintable(entry));
+    for (const QString &expected : { QStringLiteral("Velmar"), QStringLiteral(".settings"),
+                                     QStringLiteral(".git/"), QStringLiteral(".git/config"),
+                                     QStringLiteral("data/.cache"), QStringLiteral(".empty/") })
+        QVERIFY2(entries.contains(expected), qPrintable(entries.join(QLatin1Char(' '))));
+}
+
+void TestMakePackage::installsThroughTheInstallerToExactlyFullProgress()
+{
+    // The whole road: the package made here goes through the installer's own
+    // worker with the printed bytesTotal; progress must end at exactly 1.0
+    // and the install folder must hold the product folder's every file.
+    QTemporaryDir work;
+    const QString product = work.filePath(QStringLiteral("product"));
+    QByteArray big(300000, '\0');
+    for (int i = 0; i < big.size(); ++i)
+        big[i] = char((i * 2654435761u) >> 13);
+    writeFile(product + QStringLiteral("/Velmar"),
+              "\x7f"
+              "ELF program",
+              true);
+    writeFile(product + QStringLiteral("/uninst.exe"), "#!/bin/sh\necho bye\n", true);
+    writeFile(product + QStringLiteral("/empty.txt"), QByteArray());
+    writeFile(product + QStringLiteral("/data/blob.bin"), big);
+    writeFile(product + QStringLiteral("/data/.cache"), "hidden below");
+    writeFile(product + QStringLiteral("/.settings"), "[velmar]\nlanguage=zh_CN\n");
+    writeFile(product + QStringLiteral("/.config/velmar/prefs.ini"), "hidden in hidden");
+    writeFile(product + QStringLiteral("/.config/velmar/.state"), big.left(4097));
+    writeFile(product + QStringLiteral("/.tools/run.sh"), "#!/bin/sh\n", true);
+    QVERIFY(QDir().mkpath(product + QStringLiteral("/logs")));
+    QVERIFY(QDir().mkpath(product + QStringLiteral("/.empty")));
+    // Links to files, one absolute and one relative inside a hidden folder.
+    QVERIFY(QFile::link(product + QStringLiteral("/data/blob.bin"),
+                        product + QStringLiteral("/blob-link.bin")));
+    QVERIFY(QFile::link(QStringLiteral("prefs.ini"),
+                        product + QStringLiteral("/.config/velmar/current.ini")));
+
+    const QString zip = work.filePath(QStringLiteral("velmar.zip"));
+    const ScriptRun run = ScriptRun::run(packager(), { product, zip });
+    QVERIFY2(run.finished && run.exitCode == 0, qPrintable(run.standardError));
+    bool isNumber = false;
+    const qulonglong bytesTotal
+        = settingsValue(run.standardOutput, QStringLiteral("bytesTotal")).toULongLong(&isNumber);
+    QVERIFY(isNumber);
+    QCOMPARE(quint64(bytesTotal), sizeOfFilesBelow(product));
+
+    // The worker unpacks into the temporary folder: one of the test's own,
+    // so that a leftover unpacked copy would show.
+    const QString temp = work.filePath(QStringLiteral("tmp"));
+    const QString target = work.filePath(QStringLiteral("install"));
+    QVERIFY(QDir().mkpath(temp));
+    QVERIFY(QDir().mkpath(target));
+    const QByteArray savedTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(temp));
+
+    QList<QPair<int, QString>> results;
+    QList<QPair<double, QString>> progress;
+    UnzipWorker worker;
+    connect(&worker, &UnzipWorker::done, [&results](int error, const QString &message) {
+        results.append({ error, message });
+    });
+    connect(&worker, &UnzipWorker::progress, [&progress](double percent, const QString &current) {
+        progress.append({ percent, current });
+    });
+    worker.doWork(zip, bytesTotal, target);
+    if (savedTemp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", savedTemp);
+
+    QCOMPARE(results.size(), 1);
+    QVERIFY2(results.first().first == NoError, qPrintable(results.first().second));
+    QVERIFY(!progress.isEmpty());
+    // Exactly, not nearly: bytesTotal is the very sum the worker adds up.
+    QVERIFY2(progress.last().first == 1.0,
+             qPrintable(QString::number(progress.last().first, 'g', 17)));
+    // One report per file, hidden ones and links included, each counted once.
+    QStringList reported;
+    for (const auto &step : qAsConst(progress))
+        reported.append(step.second);
+    reported.sort();
+    QCOMPARE(reported, fileNamesBelow(product));
+    for (int i = 1; i < progress.size(); ++i)
+        QVERIFY(progress.at(i).first >= progress.at(i - 1).first);
+
+    QCOMPARE(filesBelow(target), filesBelow(product));
+    QCOMPARE(foldersBelow(target), foldersBelow(product));
+    QVERIFY(!QFileInfo(target + QStringLiteral("/blob-link.bin")).isSymLink());
+    QVERIFY(!QFileInfo(target + QStringLiteral("/.config/velmar/current.ini")).isSymLink());
+    QVERIFY(QFileInfo(target + QStringLiteral("/Velmar")).permissions() & QFileDevice::ExeOwner);
+    QVERIFY(QFileInfo(target + QStringLiteral("/.tools/run.sh")).permissions()
+            & QFileDevice::ExeOwner);
+    QVERIFY(
+        !(QFileInfo(target + QStringLiteral("/.settings")).permissions() & QFileDevice::ExeOwner));
+    QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
 }
 
 void TestMakePackage::replacesAnExistingPackageWhole()
@@ -191,6 +323,10 @@ void TestMakePackage::refusesWhatItCannotPackage_data()
                                            << "nowhere/p.zip" << 1;
     QTest::newRow("link leading nowhere") << "dangling"
                                           << "p.zip" << 1;
+    QTest::newRow("hidden link leading nowhere") << "hidden-dangling"
+                                                 << "p.zip" << 1;
+    QTest::newRow("hidden link to a folder") << "hidden-folder-link"
+                                             << "p.zip" << 1;
     QTest::newRow("nothing to package") << "empty"
                                         << "p.zip" << 1;
     QTest::newRow("no output given") << "product"
@@ -208,7 +344,14 @@ void TestMakePackage::refusesWhatItCannotPackage()
     writeFile(work.filePath(QStringLiteral("dangling/Velmar")), "program", true);
     QVERIFY(QFile::link(work.filePath(QStringLiteral("dangling/gone")),
                         work.filePath(QStringLiteral("dangling/link"))));
-    QVERIFY(QDir().mkpath(work.filePath(QStringLiteral("empty/.only-hidden"))));
+    writeFile(work.filePath(QStringLiteral("hidden-dangling/Velmar")), "program", true);
+    QVERIFY(QDir().mkpath(work.filePath(QStringLiteral("hidden-dangling/.config"))));
+    QVERIFY(QFile::link(work.filePath(QStringLiteral("hidden-dangling/gone")),
+                        work.filePath(QStringLiteral("hidden-dangling/.config/link"))));
+    writeFile(work.filePath(QStringLiteral("hidden-folder-link/Velmar")), "program", true);
+    QVERIFY(QFile::link(work.filePath(QStringLiteral("product")),
+                        work.filePath(QStringLiteral("hidden-folder-link/.product"))));
+    QVERIFY(QDir().mkpath(work.filePath(QStringLiteral("empty"))));
 
     QStringList arguments { work.filePath(folder) };
     if (!output.isEmpty())
