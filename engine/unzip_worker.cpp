@@ -12,6 +12,10 @@
 
 #include <quazip/JlCompress.h>
 
+#ifndef Q_OS_WIN
+#include "platform/unix/file_move.h"
+#endif
+
 namespace {
 
 const int copyBufferSize = 1024 * 1024;
@@ -112,10 +116,13 @@ bool UnzipWorker::copyTree(const QString &source, const QString &target)
             if (!makeFolder(target, name) || !copyTree(entry.absoluteFilePath(), destination))
                 return false;
         } else if (entry.isFile()) {
-            if (!copyFile(entry, destination))
+            // Taken before the file may be moved away from where entry
+            // looks.
+            const quint64 size = static_cast<quint64>(entry.size());
+            if (!installFile(entry, destination))
                 return false;
             if (m_bytesTotal > 0) {
-                m_bytesCopied += static_cast<quint64>(entry.size());
+                m_bytesCopied += size;
                 emit progress(double(m_bytesCopied) / double(m_bytesTotal), name);
             }
         }
@@ -137,6 +144,32 @@ bool UnzipWorker::makeFolder(const QString &target, const QString &name)
         return true;
     }
     return QDir(target).mkdir(name);
+}
+
+bool UnzipWorker::installFile(const QFileInfo &source, const QString &destination)
+{
+#ifndef Q_OS_WIN
+    // The unpacked tree is ours and is deleted afterwards, so where the
+    // temporary folder and the install folder share a volume (the usual
+    // case) the file is moved into place: one rename instead of creating,
+    // filling and later deleting a second file. With many small files,
+    // creating files is what the disk work costs most. The rename keeps the
+    // permission bits the unpacking gave the file, and it replaces an entry
+    // at the destination (a link included, which is never followed) just as
+    // the copy's delete-and-create does.
+    //
+    // Any refusal falls back to the copy: another volume (the common
+    // reason), or a destination that cannot be replaced, where the copy's
+    // own delete fails in turn and so reports the failure as before.
+    //
+    // Not on Windows: a moved file keeps the access rights it got in the
+    // user's private temporary folder instead of taking those of the install
+    // folder, so other users of the machine could not run the product.
+    if (platform::moveFile(QFile::encodeName(source.absoluteFilePath()).toStdString(),
+                           QFile::encodeName(destination).toStdString()))
+        return true;
+#endif
+    return copyFile(source, destination);
 }
 
 bool UnzipWorker::copyFile(const QFileInfo &source, const QString &destination)

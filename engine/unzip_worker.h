@@ -38,6 +38,8 @@ private:
     QString checkPackage(const QString &zipFileName) const;
     bool copyTree(const QString &source, const QString &target);
     bool copyLink(const QString &source, const QString &destination);
+    // Moves or, across volumes, copies one unpacked file into place.
+    bool installFile(const QFileInfo &source, const QString &destination);
     bool copyFile(const QFileInfo &source, const QString &destination);
     bool makeFolder(const QString &target, const QString &name);
 

@@ -17,6 +17,7 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -43,6 +44,13 @@ QStringList treeOf(const QString &root)
         paths.append(QDir(root).relativeFilePath(it.next()));
     paths.sort();
     return paths;
+}
+
+// The file system (device) a path lies on, or 0 when it cannot be told.
+quint64 volumeOf(const QString &path)
+{
+    struct stat status;
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? quint64(status.st_dev) : 0;
 }
 
 struct Outcome
@@ -97,6 +105,9 @@ private slots:
     void refusesHostileArchives();
     void refusesArchiveLargerThanFreeSpace();
     void replacesLinkInTargetWithFolder();
+    void installsFromSameOrOtherVolume_data();
+    void installsFromSameOrOtherVolume();
+    void reportsFolderInPlaceOfFile();
     void judgesEntryNames_data();
     void judgesEntryNames();
 
@@ -463,6 +474,98 @@ void TestUnzipWorker::replacesLinkInTargetWithFolder()
     QVERIFY(!QFileInfo(target() + QStringLiteral("/bin")).isSymLink());
     QCOMPARE(readFile(target() + QStringLiteral("/bin/tool")), QByteArray("tool"));
     QCOMPARE(treeOf(elsewhere), QStringList());
+}
+
+void TestUnzipWorker::installsFromSameOrOtherVolume_data()
+{
+    QTest::addColumn<bool>("otherVolume");
+    QTest::newRow("temporary folder beside the install folder") << false;
+    QTest::newRow("temporary folder on another volume") << true;
+}
+
+void TestUnzipWorker::installsFromSameOrOtherVolume()
+{
+    // Beside the install folder, unpacked files are moved into place; from
+    // another volume they are copied. Either way the installed tree is the
+    // same, and what stood at a destination is replaced, never written
+    // through.
+    QFETCH(bool, otherVolume);
+    std::unique_ptr<QTemporaryDir> otherTemp;
+    if (otherVolume) {
+        // /dev/shm is a memory file system on most Linux systems.
+        otherTemp = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/unzip-test-XXXXXX"));
+        if (!otherTemp->isValid() || volumeOf(otherTemp->path()) == volumeOf(target()))
+            QSKIP("no writable /dev/shm on a volume of its own");
+        qputenv("TMPDIR", QFile::encodeName(otherTemp->path()));
+    } else {
+        QCOMPARE(volumeOf(temp()), volumeOf(target()));
+    }
+    const QString tempFolder = QDir::tempPath();
+
+    const QString outside = sandbox() + QStringLiteral("/outside.txt");
+    QVERIFY(writeFile(outside, "not the installer's"));
+    QVERIFY(QFile::link(outside, target() + QStringLiteral("/Velmar")));
+    QVERIFY(QDir().mkpath(target() + QStringLiteral("/bin")));
+    const QString oldTool = target() + QStringLiteral("/bin/tool");
+    QVERIFY(writeFile(oldTool, "old tool"));
+    QVERIFY(QFile::setPermissions(oldTool, QFileDevice::ReadOwner));
+
+    ZipBuilder zip;
+    zip.addFile(QStringLiteral("Velmar"), "new program", ZipBuilder::executable());
+    zip.addFile(QStringLiteral("bin/tool"), "new tool", ZipBuilder::executable());
+    zip.addFile(QStringLiteral("lib/libvelmar.so.1"), "library");
+    zip.addLink(QStringLiteral("lib/libvelmar.so"), QStringLiteral("libvelmar.so.1"));
+    zip.addFile(QStringLiteral(".settings"), "hidden");
+    QVERIFY(zip.write(zipPath()));
+
+    // When a file is reported, its unpacked copy is gone if it was moved and
+    // still there if it was copied.
+    UnzipWorker worker;
+    QStringList leftInUnpackFolder;
+    connect(&worker, &UnzipWorker::progress, this, [&](double, const QString &current) {
+        QDirIterator it(tempFolder, { current }, QDir::Files | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        if (it.hasNext())
+            leftInUnpackFolder.append(current);
+    });
+    const Outcome outcome = runWorker(worker, zipPath(), 32, target());
+    QCOMPARE(outcome.results.size(), 1);
+    QCOMPARE(outcome.results.first().first, int(NoError));
+    QCOMPARE(outcome.progress.size(), 4);
+    QCOMPARE(outcome.progress.last().first, 1.0);
+    QCOMPARE(leftInUnpackFolder.size(), otherVolume ? 4 : 0);
+
+    const QString program = target() + QStringLiteral("/Velmar");
+    QVERIFY(!QFileInfo(program).isSymLink());
+    QCOMPARE(readFile(program), QByteArray("new program"));
+    QCOMPARE(readFile(outside), QByteArray("not the installer's"));
+    QVERIFY(QFileInfo(program).isExecutable());
+    QCOMPARE(readFile(oldTool), QByteArray("new tool"));
+    QVERIFY(QFileInfo(oldTool).isExecutable());
+    QVERIFY(!(QFile::permissions(target() + QStringLiteral("/lib/libvelmar.so.1"))
+              & QFileDevice::ExeOwner));
+    QCOMPARE(readFile(target() + QStringLiteral("/.settings")), QByteArray("hidden"));
+    QVERIFY(QFileInfo(target() + QStringLiteral("/lib/libvelmar.so")).isSymLink());
+    QCOMPARE(readFile(target() + QStringLiteral("/lib/libvelmar.so")), QByteArray("library"));
+    QCOMPARE(treeOf(tempFolder), QStringList());
+}
+
+void TestUnzipWorker::reportsFolderInPlaceOfFile()
+{
+    // A folder of the user's where the package has a file cannot be replaced
+    // by moving or by copying; it stays as it is.
+    QVERIFY(QDir().mkpath(target() + QStringLiteral("/Velmar")));
+    QVERIFY(writeFile(target() + QStringLiteral("/Velmar/notes.txt"), "mine"));
+    ZipBuilder zip;
+    zip.addFile(QStringLiteral("Velmar"), "program");
+    QVERIFY(zip.write(zipPath()));
+
+    const Outcome outcome = runWorker(zipPath(), 7, target());
+    QCOMPARE(outcome.results.size(), 1);
+    QCOMPARE(outcome.results.first().first, int(CopyFailed));
+    QCOMPARE(outcome.results.first().second, QStringLiteral("Failed to copy files."));
+    QCOMPARE(readFile(target() + QStringLiteral("/Velmar/notes.txt")), QByteArray("mine"));
+    QCOMPARE(treeOf(temp()), QStringList());
 }
 
 void TestUnzipWorker::judgesEntryNames_data()
