@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034,SC2154  # sets and reads the sourcing script's variables
 # Shell functions shared by scripts/demo.sh and scripts/screenshots.sh, which
 # both drive the real installer on a private X server the way a person would:
 # a web server for the package, the demo's settings.ini, Xvfb, and finding,
