@@ -53,6 +53,9 @@ fail() {
     echo "demo: $*" >&2
     exit 1
 }
+# Web server, settings.ini, Xvfb and the window helpers, shared with
+# scripts/screenshots.sh.
+. "$root/scripts/lib/xdemo.sh"
 
 if [ "$do_build" -eq 1 ]; then
     "$root/scripts/bootstrap.sh"
@@ -79,18 +82,7 @@ cleanup() {
     if [ -n "$install_dir" ]; then
         for pid in $(product_pids); do kill "$pid" 2>/dev/null; done
     fi
-    local index pid tries
-    for ((index = ${#started_pids[@]} - 1; index >= 0; index--)); do
-        pid=${started_pids[index]}
-        kill "$pid" 2>/dev/null || continue
-        # A process that ignores the request is not left behind.
-        for tries in $(seq 30); do
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill -KILL "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    done
+    xdemo_stop_started
     if [ "$keep" -eq 1 ]; then
         say "kept $work"
     else
@@ -113,37 +105,13 @@ product_pids() {
 # --- The web site: package, agreement and support pages ---------------------
 site=$work/site
 mkdir -p "$site"
-cat >"$site/agreement.html" <<'EOF'
-<!DOCTYPE html>
-<html><head><meta charset="utf-8"><title>Velmar user agreement</title></head>
-<body><h1>Velmar user agreement</h1>
-<p>Velmar is a demonstration product. You may install it, run it and remove it
-as often as you like. It comes without any warranty.</p></body></html>
-EOF
-cat >"$site/support.html" <<'EOF'
-<!DOCTYPE html>
-<html><head><meta charset="utf-8"><title>Velmar support</title></head>
-<body><h1>Velmar support</h1>
-<p>If the installation failed, check that the demo's web server still runs and
-start scripts/demo.sh again.</p></body></html>
-EOF
+xdemo_write_pages "$site"
 
 # Headless, the download is spread over a few seconds so the progress page
 # can be photographed; with a person watching, a little less.
 seconds=4
 [ "$headless" -eq 1 ] || seconds=3
-python3 -u "$root/scripts/demo-server.py" --directory "$site" --seconds "$seconds" \
-    >"$work/server.out" 2>"$work/server.log" &
-started_pids+=($!)
-port=
-for _ in $(seq 100); do
-    port=$(sed -n 's/^port \([0-9][0-9]*\)$/\1/p' "$work/server.out")
-    [ -n "$port" ] && break
-    kill -0 "${started_pids[-1]}" 2>/dev/null || break
-    sleep 0.1
-done
-[ -n "$port" ] || fail "the web server did not start: $(cat "$work/server.log")"
-base=http://127.0.0.1:$port
+xdemo_start_server "$site" "$seconds"
 say "serving $site at $base"
 
 package_lines=$("$root/scripts/make-package.sh" "$product" "$site/velmar.zip" "$base")
@@ -152,20 +120,7 @@ package_url=$(sed -n 's/^packageUrl=//p' <<<"$package_lines")
 
 # The shipped folder's settings.ini becomes the demo's; the next build puts
 # the sample back.
-cat >"$build/installer/settings.ini" <<EOF
-[General]
-productName=Velmar
-productText=Velmar
-productVersion=1.0.0.0
-publisher=Korvant Software
-protocol=korvantvelmar
-protocolDescription=URL:Velmar link
-programName=Velmar
-userProtocolUrl=$base/agreement.html
-supportUrl=$base/support.html
-packageUrl=$package_url
-bytesTotal=$bytes_total
-EOF
+xdemo_write_settings "$build/installer/settings.ini" "$package_url" "$bytes_total"
 say "wrote $build/installer/settings.ini (packageUrl=$package_url, bytesTotal=$bytes_total)"
 
 # --- With a display: the person at the screen clicks through ----------------
@@ -195,54 +150,13 @@ chmod 700 "$work/runtime"
 install_dir=$home/.local/share/Velmar
 status_file=$work/runtime/velmar-status.txt
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$logs/xvfb.log" &
-started_pids+=($!)
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$logs/xvfb.log")"
-display=:$(head -n 1 "$work/display")
+xdemo_start_xvfb "$logs"
 
 # The demo's whole environment: nothing of the real user's session leaks in.
 demo_env=(env -i PATH="$PATH" HOME="$home" USER="${USER:-demo}" LANG=C.UTF-8 DISPLAY="$display"
     XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config"
     XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$work/runtime" TMPDIR="$work/tmp"
     VELMAR_STATUS_FILE="$status_file")
-
-x() { "${demo_env[@]}" "$@"; }
-
-# The largest visible window of a process (Qt also maps helper windows).
-window_of() {
-    local pid=$1 best= best_area=0 wid WIDTH HEIGHT X Y SCREEN WINDOW
-    for wid in $(x xdotool search --all --onlyvisible --pid "$pid" --name '' 2>/dev/null); do
-        eval "$(x xdotool getwindowgeometry --shell "$wid" 2>/dev/null)" || continue
-        [ "$WIDTH" -lt 1280 ] || continue
-        if [ $((WIDTH * HEIGHT)) -gt "$best_area" ]; then
-            best=$wid
-            best_area=$((WIDTH * HEIGHT))
-        fi
-    done
-    echo "$best"
-}
-
-# Any other visible window of the process (a message box, say).
-other_window_of() {
-    local wid
-    for wid in $(x xdotool search --all --onlyvisible --pid "$1" --name '' 2>/dev/null); do
-        [ "$wid" != "$2" ] || continue
-        local WINDOW X Y WIDTH HEIGHT SCREEN
-        eval "$(x xdotool getwindowgeometry --shell "$wid" 2>/dev/null)" || continue
-        [ "$WIDTH" -gt 1 ] && [ "$WIDTH" -lt 1280 ] && { echo "$wid"; return; }
-    done
-}
-
-# Geometry of a window into win_x, win_y, win_w, win_h.
-measure() {
-    local WINDOW X Y WIDTH HEIGHT SCREEN
-    eval "$(x xdotool getwindowgeometry --shell "$1")"
-    win_x=$X win_y=$Y win_w=$WIDTH win_h=$HEIGHT
-}
 
 shot_count=0
 shoot() { # shoot NAME WINDOW
@@ -255,40 +169,6 @@ shoot() { # shoot NAME WINDOW
     say "screenshot $file"
 }
 
-snap() { x import -window root -crop "${win_w}x${win_h}+${win_x}+${win_y}" +repage "$1"; }
-
-# Number of pixels that differ between two pictures.
-changed_pixels() {
-    compare -metric AE "$1" "$2" null: 2>&1 | awk '{ printf "%d\n", $1 }'
-}
-
-# Clicks like a person who looks where a control should be: from (x, y1)
-# towards y2 in steps, until the screen shows that the click took effect
-# (ready_check run after each click). Window-relative coordinates.
-click_until() { # click_until LABEL X Y1 Y2 STEP READY_CHECK...
-    local label=$1 px=$2 y=$3 y_start=$3 y_end=$4 step=$5
-    shift 5
-    while { [ "$step" -lt 0 ] && [ "$y" -ge "$y_end" ]; } || { [ "$step" -gt 0 ] && [ "$y" -le "$y_end" ]; }; do
-        x xdotool mousemove --sync $((win_x + px)) $((win_y + y))
-        sleep 0.2
-        snap "$work/before.png"
-        x xdotool click 1
-        sleep 0.5
-        if "$@"; then
-            say "$label: clicked at ($px, $y) in the window"
-            clicked_y=$y
-            return 0
-        fi
-        y=$((y + step))
-    done
-    say "$label: found nothing to click between y=$y_start and y=$y_end at x=$px"
-    return 1
-}
-
-screen_changed() {
-    snap "$work/after.png"
-    [ "$(changed_pixels "$work/before.png" "$work/after.png")" -ge 20 ]
-}
 download_started() { grep -q 'GET /velmar.zip' "$work/server.log"; }
 installer_ended() { ! kill -0 "$installer_pid" 2>/dev/null; }
 
