@@ -1,12 +1,12 @@
 # The demo product, its uninstaller and the publisher's packaging helper.
 set(VELMAR_TEST_ENVIRONMENT VELMAR_PACKAGE_DIR=${CMAKE_BINARY_DIR}/demo/package)
 
-installer_add_test(tst_make_package SOURCES tst_make_package.cpp LIBS installer_engine)
+installer_add_test(tst_make_package SOURCES demo/tst_make_package.cpp LIBS installer_engine)
 
-installer_add_test(tst_velmar SOURCES tst_velmar.cpp LIBS velmar_lib
+installer_add_test(tst_velmar SOURCES demo/tst_velmar.cpp LIBS velmar_lib
     ENVIRONMENT ${VELMAR_TEST_ENVIRONMENT})
 add_dependencies(tst_velmar velmar)
 
-installer_add_test(tst_velmar_uninstaller SOURCES tst_velmar_uninstaller.cpp
+installer_add_test(tst_velmar_uninstaller SOURCES demo/tst_velmar_uninstaller.cpp
     ENVIRONMENT ${VELMAR_TEST_ENVIRONMENT})
 add_dependencies(tst_velmar_uninstaller velmar)

@@ -1,15 +1,15 @@
 # Tests of the window toolkit (toolkit/).
-installer_add_test(tst_frameless_decision SOURCES tst_frameless_decision.cpp LIBS installer_toolkit)
-installer_add_test(tst_toast_label SOURCES tst_toast_label.cpp LIBS installer_toolkit)
-installer_add_test(tst_push_button SOURCES tst_push_button.cpp LIBS installer_toolkit)
-installer_add_test(tst_system_bar SOURCES tst_system_bar.cpp LIBS installer_toolkit)
-installer_add_test(tst_frame SOURCES tst_frame.cpp LIBS installer_toolkit)
-installer_add_test(tst_frameless_window SOURCES tst_frameless_window.cpp LIBS installer_toolkit)
-installer_add_test(tst_message_box SOURCES tst_message_box.cpp LIBS installer_toolkit)
+installer_add_test(tst_frameless_decision SOURCES toolkit/tst_frameless_decision.cpp LIBS installer_toolkit)
+installer_add_test(tst_toast_label SOURCES toolkit/tst_toast_label.cpp LIBS installer_toolkit)
+installer_add_test(tst_push_button SOURCES toolkit/tst_push_button.cpp LIBS installer_toolkit)
+installer_add_test(tst_system_bar SOURCES toolkit/tst_system_bar.cpp LIBS installer_toolkit)
+installer_add_test(tst_frame SOURCES toolkit/tst_frame.cpp LIBS installer_toolkit)
+installer_add_test(tst_frameless_window SOURCES toolkit/tst_frameless_window.cpp LIBS installer_toolkit)
+installer_add_test(tst_message_box SOURCES toolkit/tst_message_box.cpp LIBS installer_toolkit)
 
 # Not a test: shows the main window or a message box with the shipped style,
 # for screenshots under Xvfb (see the comment at the top of the source).
-add_executable(toolkit_preview toolkit_preview.cpp)
+add_executable(toolkit_preview toolkit/toolkit_preview.cpp)
 set_target_properties(toolkit_preview PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${INSTALLER_TEST_DIR})
 target_link_libraries(toolkit_preview PRIVATE installer_wizard)
 
