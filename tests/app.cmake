@@ -31,3 +31,7 @@ installer_add_test(tst_style_resource
     SOURCES app/tst_style_resource.cpp
     LIBS installer_startup)
 add_dependencies(tst_style_resource installer_style)
+
+installer_add_test(tst_window_activation
+    SOURCES app/tst_window_activation.cpp
+    LIBS installer_startup)
