@@ -97,7 +97,7 @@ int main(int argc, char *argv[])
             }
             const auto answer = Messagebox::question(
                 &window, QStringLiteral("Prompt"),
-                QStringLiteral("Velmar is running. Close it and continue the installation?"),
+                QStringLiteral("The Velmar is running, are you sure to terminate it?"),
                 QDialogButtonBox::Yes | QDialogButtonBox::No, QDialogButtonBox::No);
             qInfo("answer: 0x%x", unsigned(answer));
             window.close();
