@@ -11,11 +11,39 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QStackedLayout>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
+
 MainWindow *s_instance = nullptr;
+
+// Qt polishes every page when the window first opens, hidden pages included,
+// and polishing decodes every picture the style sheets give a widget. The
+// large pictures of the later pages (the slideshow, the result bands) would
+// so be decoded before the window can appear, for pages the user may never
+// see. The style sheets therefore give those pictures only to a page whose
+// "shown" property is set, which happens right before the page first comes
+// on screen; a page that was polished before is polished again then, so that
+// the sheets see the property.
+void markShown(QWidget *page)
+{
+    static const char shown[] = "shown";
+    if (page->property(shown).toBool())
+        return;
+    page->setProperty(shown, true);
+    if (!page->testAttribute(Qt::WA_WState_Polished))
+        return;
+    QList<QWidget *> widgets = page->findChildren<QWidget *>();
+    widgets.prepend(page);
+    for (QWidget *widget : qAsConst(widgets)) {
+        widget->style()->unpolish(widget);
+        widget->style()->polish(widget);
+    }
+    page->update();
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -46,7 +74,10 @@ MainWindow::MainWindow(QWidget *parent)
     m_pageStack->setSpacing(0);
     bodyLayout->addLayout(m_pageStack, 0);
 
-    m_pageStack->addWidget(new StartingWidget(background()));
+    // The stack shows (and so polishes) the first page as it is added.
+    auto *startPage = new StartingWidget(background());
+    markShown(startPage);
+    m_pageStack->addWidget(startPage);
     m_pageStack->addWidget(new InstallWidget(background()));
     m_pageStack->addWidget(new SuccessWidget(background()));
     m_pageStack->addWidget(new FailWidget(background()));
@@ -57,7 +88,7 @@ MainWindow::MainWindow(QWidget *parent)
             ToastLabel::showText(tr("Package url is invalid."), this, 5000, QString());
         });
         m_currentPage = FailurePage;
-        m_pageStack->setCurrentIndex(FailurePage);
+        showPage(FailurePage);
     }
 
     background()->installEventFilter(this);
@@ -80,7 +111,7 @@ void MainWindow::nextPage()
     if (m_currentPage == StartPage) {
         m_currentPage = ProgressPage;
         m_systemBar->setCloseEnabled(false);
-        m_pageStack->setCurrentIndex(ProgressPage);
+        showPage(ProgressPage);
         if (auto *page = qobject_cast<WizardWidget *>(m_pageStack->currentWidget()))
             page->start();
         // The start page may have opened its advanced section; from here on
@@ -90,7 +121,7 @@ void MainWindow::nextPage()
     } else if (m_currentPage == ProgressPage) {
         m_systemBar->setCloseEnabled(true);
         m_currentPage = installerConfig()->installSucceeded ? SuccessPage : FailurePage;
-        m_pageStack->setCurrentIndex(m_currentPage);
+        showPage(m_currentPage);
     }
     m_systemBar->raise();
 }
@@ -109,6 +140,12 @@ void MainWindow::placeSystemBar()
     m_systemBar->move(contents.right() - size.width(), contents.top() + 4);
     m_systemBar->resize(size);
     m_systemBar->raise();
+}
+
+void MainWindow::showPage(int page)
+{
+    markShown(m_pageStack->widget(page));
+    m_pageStack->setCurrentIndex(page);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -37,6 +37,7 @@ protected:
 
 private:
     void placeSystemBar();
+    void showPage(int page);
 
     SystemBar *m_systemBar = nullptr;
     QStackedLayout *m_pageStack = nullptr;

@@ -30,6 +30,7 @@ private slots:
     void closeRefusedOnlyDuringInstallation();
     void systemBarStaysInTheCorner();
     void missingPackageUrl();
+    void pageStyleFollowsShownPages();
 };
 
 void TestMainWindow::init()
@@ -228,6 +229,62 @@ void TestMainWindow::missingPackageUrl()
 
     QTRY_VERIFY_WITH_TIMEOUT(toast.isNull(), 30000);
     QVERIFY(window.close());
+}
+
+void TestMainWindow::pageStyleFollowsShownPages()
+{
+    // The style sheets give the large pictures of a page only once its
+    // "shown" property is set; plain colours stand in for the pictures. A page
+    // that was polished while hidden has to pick up the rule when it comes on
+    // screen, or it would stay without its pictures for good.
+    qApp->setStyleSheet(QStringLiteral(
+        "QFrame#image1 { background-color: #0000ff; border: none; }"
+        "InstallWidget[shown=\"true\"] QFrame#image1 { background-color: #ff0000; }"
+        "QPushButton#install { background-color: #0000ff; border: none; }"
+        "StartingWidget[shown=\"true\"] QPushButton#install { background-color: #ff0000; }"
+        "SuccessWidget, FailWidget { background-color: #0000ff; }"
+        "SuccessWidget[shown=\"true\"], FailWidget[shown=\"true\"] {"
+        " background-color: #ff0000; }"));
+    const QColor waiting(0, 0, 255);
+    const QColor shown(255, 0, 0);
+    const auto corner = [](QWidget *widget) { return widget->grab().toImage().pixelColor(2, 2); };
+
+    {
+        MainWindow window;
+        window.resize(524, 308);
+        window.show();
+        QStackedLayout *stack = window.pageStack();
+        auto *install
+            = stack->widget(MainWindow::StartPage)->findChild<QWidget *>(QStringLiteral("install"));
+        auto *slide = stack->widget(MainWindow::ProgressPage)
+                          ->findChild<QWidget *>(QStringLiteral("image1"));
+        QVERIFY(install && slide);
+        QCOMPARE(corner(install), shown);
+        QCOMPARE(corner(slide), waiting);
+        QCOMPARE(corner(stack->widget(MainWindow::SuccessPage)), waiting);
+
+        window.nextPage();
+        QCOMPARE(corner(slide), shown);
+        QCOMPARE(corner(stack->widget(MainWindow::SuccessPage)), waiting);
+
+        installerConfig()->installSucceeded = true;
+        window.nextPage();
+        QCOMPARE(corner(stack->widget(MainWindow::SuccessPage)), shown);
+        QCOMPARE(corner(stack->widget(MainWindow::FailurePage)), waiting);
+        // Pages keep what they were given.
+        QCOMPARE(corner(slide), shown);
+    }
+
+    // Without a package address the failure page is the first page shown.
+    installerConfig()->packageUrl.clear();
+    MainWindow failing;
+    failing.show();
+    QCOMPARE(corner(failing.pageStack()->widget(MainWindow::FailurePage)), shown);
+    QCOMPARE(corner(failing.pageStack()
+                        ->widget(MainWindow::ProgressPage)
+                        ->findChild<QWidget *>(QStringLiteral("image1"))),
+             waiting);
+    qApp->setStyleSheet(QString());
 }
 
 QTEST_MAIN(TestMainWindow)
