@@ -126,6 +126,11 @@ void DownloadTask::beginAttempt()
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(maximumRedirects);
 
+    emit logMessage(QStringLiteral("download attempt %1 of %2: GET %3")
+                        .arg(attemptBudget - m_attemptsLeft + 1)
+                        .arg(attemptBudget)
+                        .arg(m_url));
+    m_attemptClock.start();
     m_reply = m_manager->get(request);
     m_reply->setReadBufferSize(replyBufferSize);
     connect(m_reply, &QNetworkReply::readyRead, this, &DownloadTask::onReadyRead);
@@ -203,6 +208,11 @@ void DownloadTask::onFinished()
         return;
     }
 
+    emit logMessage(QStringLiteral("download complete: HTTP %1, %2 bytes from %3 in %4 ms")
+                        .arg(status.toInt())
+                        .arg(m_bytesWritten)
+                        .arg(m_reply->url().toString())
+                        .arg(m_attemptClock.elapsed()));
     m_reply->disconnect(this);
     m_reply->deleteLater();
     m_reply = nullptr;
@@ -281,6 +291,10 @@ void DownloadTask::discardFile()
 
 void DownloadTask::failAttempt(int error, const QString &message)
 {
+    emit logMessage(QStringLiteral("download attempt failed after %1 bytes in %2 ms: %3")
+                        .arg(m_bytesWritten)
+                        .arg(m_attemptClock.elapsed())
+                        .arg(message));
     dropReply();
     discardFile();
     --m_attemptsLeft;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
@@ -45,6 +46,9 @@ public:
 signals:
     void progress(qint64 bytes_received, qint64 bytes_total);
     void done(int error, const QString &message);
+    // One line for the installation log per attempt begun and ended: URL,
+    // HTTP status, bytes and time taken. Not shown to the user.
+    void logMessage(const QString &line);
 
 private:
     void beginAttempt();
@@ -71,4 +75,5 @@ private:
     QByteArray m_buffer;
     QTimer m_timeLimit;
     QTimer m_stallTimer;
+    QElapsedTimer m_attemptClock;
 };
