@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QSettings>
+#include <QStringList>
+#include <QVariant>
 
 InstallerConfig readInstallerConfig(const QString &iniPath, const QString &programFiles)
 {
@@ -29,12 +31,30 @@ InstallerConfig readInstallerConfig(const QString &iniPath, const QString &progr
         { "programName", &InstallerConfig::programName },
         { "userProtocolUrl", &InstallerConfig::userProtocolUrl },
         { "supportUrl", &InstallerConfig::supportUrl },
-        { "packageUrl", &InstallerConfig::packageUrl },
+        { "packageSha256", &InstallerConfig::packageSha256 },
     };
     for (const auto &textKey : textKeys) {
         const QString key = QLatin1String(textKey.key);
         if (settings.contains(key))
             config.*textKey.field = settings.value(key).toString();
+    }
+
+    // Keys whose values are lists by nature (mirrors, keys): written without
+    // quotes, the INI format hands them over as a list, which means the same.
+    const struct
+    {
+        const char *key;
+        QString InstallerConfig::*field;
+    } listKeys[] = {
+        { "packageUrl", &InstallerConfig::packageUrl },
+        { "packagePublicKey", &InstallerConfig::packagePublicKey },
+    };
+    for (const auto &listKey : listKeys) {
+        const QVariant value = settings.value(QLatin1String(listKey.key));
+        if (value.type() == QVariant::StringList)
+            config.*listKey.field = value.toStringList().join(QLatin1Char(','));
+        else if (value.isValid())
+            config.*listKey.field = value.toString();
     }
 
     // No presence test: a missing or non-numeric value is simply 0.

@@ -16,7 +16,13 @@ struct InstallerConfig
     QString programName = QStringLiteral("Velmar.exe");
     QString userProtocolUrl;
     QString supportUrl;
+    // One URL, or several (mirrors, tried in order) separated by commas.
     QString packageUrl;
+    // 64 hex digits: the package's SHA-256, checked before it is unpacked.
+    QString packageSha256;
+    // Up to three minisign public keys, comma-separated; the package must
+    // carry a signature (URL + ".minisig") by one of them.
+    QString packagePublicKey;
     QString installDir;
     quint64 bytesTotal = 0;
     bool autoStart = false;

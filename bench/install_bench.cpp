@@ -4,16 +4,22 @@
 // the installer process's peak memory (VmHWM). The installer side runs as a
 // child process so that its peak is its own.
 //
-//     install_bench [work folder]      (default: the system temporary folder)
+//     install_bench [--checks-only] [work folder]   (default: the system temporary folder)
 //
 // The packages hold random, incompressible data (zip stores such entries
 // rather than deflating them), so the figures measure transfer and disk work.
 // Everything generated is deleted at the end.
+//
+// A second part measures what the package checks cost: the same packages
+// installed (and only downloaded) with no checks, with packageSha256, and
+// with packageSha256 plus a minisign signature made by Debian's minisign.
 #include "engine/download_task.h"
 #include "engine/unzip_worker.h"
 #include "support/http_test_server.h"
+#include "support/minisign_tool.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -129,7 +135,10 @@ struct InstallerRun
     qint64 peakKiB = -1;
 };
 
-InstallerRun runInstallerSide(const QUrl &url, const Package &package, const QString &work)
+// checks: nothing, or packageSha256 and packagePublicKey, then optionally
+// "download-only" to stop once the package is downloaded and checked.
+InstallerRun runInstallerSide(const QUrl &url, const Package &package, const QString &work,
+                              const QStringList &checks = {})
 {
     const QString target = work + QStringLiteral("/installed");
     const QString tmp = work + QStringLiteral("/tmp");
@@ -147,7 +156,8 @@ InstallerRun runInstallerSide(const QUrl &url, const Package &package, const QSt
     timer.start();
     child.start(QCoreApplication::applicationFilePath(),
                 { QStringLiteral("--child"), url.toString(), tmp + QStringLiteral("/package.zip"),
-                  QString::number(package.bytes), target });
+                  QString::number(package.bytes), target }
+                    + checks);
     loop.exec();
     InstallerRun run;
     run.seconds = timer.nsecsElapsed() / 1e9;
@@ -192,9 +202,11 @@ int runChild(const QStringList &arguments)
     const QString packagePath = arguments.value(1);
     const qulonglong bytesTotal = arguments.value(2).toULongLong();
     const QString target = arguments.value(3);
+    const bool downloadOnly = arguments.value(6) == QLatin1String("download-only");
 
     int result = -1;
     DownloadTask task(url, packagePath);
+    task.setPackageChecks(arguments.value(4), arguments.value(5));
     QThread thread;
     UnzipWorker *worker = new UnzipWorker;
     worker->moveToThread(&thread);
@@ -210,6 +222,12 @@ int runChild(const QStringList &arguments)
         if (error != 0) {
             result = error;
             out() << "error=" << error << ' ' << message << Qt::endl;
+            qApp->quit();
+            return;
+        }
+        if (downloadOnly) {
+            result = 0;
+            QFile::remove(packagePath);
             qApp->quit();
             return;
         }
@@ -256,6 +274,59 @@ void comparePackage(HttpTestServer &server, const Package &package, const QStrin
           << "  installer peak memory: " << mib(peak) << "  (target < 80 MiB)" << Qt::endl;
 }
 
+QByteArray sha256Hex(const QString &path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return QByteArray();
+    return hash.result().toHex();
+}
+
+// The package checks on against off, alternating rounds, best of three each.
+void compareChecks(HttpTestServer &server, const Package &package, const QString &work,
+                   const MinisignKeyPair &key)
+{
+    const QString path = QLatin1Char('/') + package.name + QStringLiteral(".zip");
+    if (!key.sign(package.zipPath)) {
+        out() << "  minisign could not sign " << package.zipPath << Qt::endl;
+        return;
+    }
+    server.serveFile(path, package.zipPath);
+    server.serveFile(path + QStringLiteral(".minisig"),
+                     package.zipPath + QStringLiteral(".minisig"));
+    const QUrl url = server.url(path);
+    const QString sha256 = QString::fromLatin1(sha256Hex(package.zipPath));
+    const QList<QPair<QString, QStringList>> variants = {
+        { QStringLiteral("no checks (as before)"), {} },
+        { QStringLiteral("packageSha256"), { sha256, QString() } },
+        { QStringLiteral("packageSha256 + signature"), { sha256, key.publicKeyLine } },
+    };
+    for (const bool downloadOnly : { false, true }) {
+        QVector<double> best(variants.size(), 1e9);
+        runInstallerSide(url, package, work); // warm-up
+        for (int round = 0; round < 3; ++round) {
+            for (int i = 0; i < variants.size(); ++i) {
+                QStringList checks = variants.at(i).second;
+                if (downloadOnly) {
+                    while (checks.size() < 2)
+                        checks.append(QString());
+                    checks.append(QStringLiteral("download-only"));
+                }
+                best[i] = qMin(best[i], runInstallerSide(url, package, work, checks).seconds);
+            }
+        }
+        out() << package.name << (downloadOnly ? ", download only:" : ", whole install:")
+              << Qt::endl;
+        for (int i = 0; i < variants.size(); ++i) {
+            out() << "  " << variants.at(i).first.leftJustified(28)
+                  << QString::number(best[i], 'f', 2) << " s  ratio "
+                  << QString::number(best[i] / best[0], 'f', 3) << Qt::endl;
+        }
+    }
+    QFile::remove(package.zipPath + QStringLiteral(".minisig"));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -264,6 +335,8 @@ int main(int argc, char **argv)
     QStringList arguments = app.arguments().mid(1);
     if (arguments.value(0) == QLatin1String("--child"))
         return runChild(arguments.mid(1));
+    // Only the package checks, on against off (skips the comparison with curl).
+    const bool checksOnly = arguments.removeAll(QStringLiteral("--checks-only")) > 0;
 
     const QString base = arguments.value(0, QDir::tempPath());
     QTemporaryDir workDir(base + QStringLiteral("/install-bench-XXXXXX"));
@@ -279,15 +352,27 @@ int main(int argc, char **argv)
     }
     out() << "Work folder: " << work << " (random, incompressible data)" << Qt::endl;
 
+    const MinisignKeyPair key = MinisignKeyPair::generate(work, QStringLiteral("bench"));
+    if (!key.isValid())
+        out() << "minisign is missing: the checks are not measured" << Qt::endl;
+
     const Package big = makeSingleFilePackage(work, QStringLiteral("one-file-250MiB"), 250 * MiB,
                                               { QStringLiteral("-q"), QStringLiteral("-r") });
-    comparePackage(server, big, work);
+    if (!checksOnly)
+        comparePackage(server, big, work);
+    if (key.isValid())
+        compareChecks(server, big, work, key);
     QFile::remove(big.zipPath);
 
     const Package many
         = makeManyFilePackage(work, QStringLiteral("5000-files-100MiB"), 100 * MiB, 5000, 50);
-    comparePackage(server, many, work);
+    if (!checksOnly)
+        comparePackage(server, many, work);
+    if (key.isValid())
+        compareChecks(server, many, work, key);
     QFile::remove(many.zipPath);
+    if (checksOnly)
+        return 0;
 
     // Peak memory must not grow with the package.
     out() << "Peak memory by package size (installer engine):" << Qt::endl;

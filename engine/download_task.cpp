@@ -1,6 +1,10 @@
 #include "engine/download_task.h"
 
 #include "engine/install_error.h"
+#include "engine/package_digest.h"
+#include "engine/package_mirrors.h"
+#include "engine/package_trust.h"
+#include "engine/signature_fetch.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +13,7 @@
 #include <QNetworkProxyFactory>
 #include <QNetworkRequest>
 #include <QSslConfiguration>
+#include <QStorageInfo>
 #include <QUrl>
 #include <QVariant>
 
@@ -40,10 +45,16 @@ public:
 DownloadTask::DownloadTask(const QString &url, const QString &filePath, QObject *parent)
     : QObject(parent)
     , m_manager(new QNetworkAccessManager(this))
-    , m_url(url)
+    , m_mirrors(packageMirrors(url))
     , m_filePath(filePath)
+    , m_trust(new PackageTrust)
+    , m_digest(new PackageDigest(false, false))
     , m_attemptsLeft(attemptBudget)
 {
+    // Nothing usable in url: one attempt list all the same, so that the
+    // failure comes in the network library's words as for any bad URL.
+    if (m_mirrors.isEmpty())
+        m_mirrors.append(url);
     m_manager->setProxyFactory(new SystemProxyFactory);
     m_buffer.resize(chunkSize);
 
@@ -62,11 +73,24 @@ DownloadTask::~DownloadTask()
     cancel();
 }
 
+void DownloadTask::setPackageChecks(const QString &sha256Hex, const QString &publicKeys)
+{
+    m_trust.reset(new PackageTrust(sha256Hex, publicKeys));
+    m_digest.reset(new PackageDigest(m_trust->wantsSha256(), m_trust->wantsSignature()));
+}
+
 void DownloadTask::start()
 {
-    if (m_reply)
+    if (inFlight())
         return;
+    if (!m_trust->settingsProblem().isEmpty()) {
+        emit done(DownloadFailed, m_trust->settingsProblem());
+        return;
+    }
+    m_mirror = 0;
     m_attemptsLeft = attemptBudget;
+    m_trustFailure.clear();
+    discardFile();
     beginAttempt();
 }
 
@@ -77,6 +101,7 @@ void DownloadTask::cancel()
         m_file->close();
         m_file.reset();
     }
+    m_resume.clear();
 }
 
 void DownloadTask::setStallTimeout(int msec)
@@ -94,24 +119,34 @@ QString DownloadTask::temporaryPath() const
     return m_filePath + QStringLiteral(".tmp");
 }
 
-void DownloadTask::beginAttempt()
+bool DownloadTask::inFlight() const
+{
+    return m_reply || m_signatureFetch;
+}
+
+bool DownloadTask::openTemporaryFile()
 {
     // The temporary folder is shared with other users: never write through
     // something already lying there (a planted link would redirect the
-    // write), but start a new file of our own.
+    // write), but start a new file of our own. A resumed download keeps
+    // writing through the handle it already has.
     const QString tmpPath = temporaryPath();
     if (QFileInfo(tmpPath).isSymbolicLink() || QFileInfo::exists(tmpPath))
         QFile::remove(tmpPath);
     m_file.reset(new QFile(tmpPath));
     if (!m_file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
         m_file.reset();
-        emit done(LocalFileFailed, QStringLiteral("Can't open the local file."));
-        return;
+        return false;
     }
     m_bytesWritten = 0;
+    m_digest->reset();
+    return true;
+}
 
+QNetworkRequest DownloadTask::buildRequest(const QUrl &url) const
+{
     QNetworkRequest request;
-    if (m_url.startsWith(QLatin1String("https"), Qt::CaseInsensitive)) {
+    if (url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0) {
         // The default configuration carries the system's trusted authorities;
         // the server's certificate is verified against them.
         QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
@@ -121,16 +156,75 @@ void DownloadTask::beginAttempt()
     }
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QStringLiteral("application/octet-stream"));
-    request.setUrl(QUrl::fromUserInput(m_url));
+    request.setUrl(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(maximumRedirects);
+    return request;
+}
 
-    emit logMessage(QStringLiteral("download attempt %1 of %2: GET %3")
+void DownloadTask::beginAttempt()
+{
+    if (!m_file && !openTemporaryFile()) {
+        emit done(LocalFileFailed, QStringLiteral("Can't open the local file."));
+        return;
+    }
+
+    emit logMessage(QStringLiteral("download attempt %1 of %2 from mirror %3 of %4: GET %5")
                         .arg(attemptBudget - m_attemptsLeft + 1)
                         .arg(attemptBudget)
-                        .arg(m_url));
+                        .arg(m_mirror + 1)
+                        .arg(m_mirrors.size())
+                        .arg(currentUrl()));
     m_attemptClock.start();
+    if (!m_trust->wantsSignature()) {
+        requestPackage();
+        return;
+    }
+    // The signature comes first: a mirror without a usable one is left
+    // before a large package has been fetched from it in vain.
+    m_signature.clear();
+    const QUrl url = signatureUrl(QUrl::fromUserInput(currentUrl()));
+    m_signatureFetch = new SignatureFetch(m_manager, buildRequest(url), this);
+    connect(m_signatureFetch, &SignatureFetch::done, this, &DownloadTask::onSignatureFetched);
+    m_stallTimer.start();
+}
+
+void DownloadTask::onSignatureFetched(int result, const QByteArray &data, const QString &error)
+{
+    m_stallTimer.stop();
+    if (m_signatureFetch) {
+        m_signatureFetch->deleteLater();
+        m_signatureFetch = nullptr;
+    }
+    if (result == SignatureFetch::Missing) {
+        m_trustFailure = PackageTrust::missingSignatureMessage();
+        failAttempt(DownloadFailed, m_trustFailure, KeepPartial);
+        return;
+    }
+    if (result == SignatureFetch::Failed) {
+        failAttempt(DownloadFailed, error, KeepPartial);
+        return;
+    }
+    const QString problem = m_trust->signatureFileProblem(data);
+    if (!problem.isEmpty()) {
+        m_trustFailure = problem;
+        failAttempt(DownloadFailed, problem, KeepPartial);
+        return;
+    }
+    m_signature = data;
+    requestPackage();
+}
+
+void DownloadTask::requestPackage()
+{
+    QNetworkRequest request = buildRequest(QUrl::fromUserInput(currentUrl()));
+    m_rangeSent = m_resume.canResume();
+    m_resume.applyTo(request);
+    m_responseChecked = false;
+    m_discardBody = false;
+    m_responseOffset = 0;
+
     m_reply = m_manager->get(request);
     m_reply->setReadBufferSize(replyBufferSize);
     connect(m_reply, &QNetworkReply::readyRead, this, &DownloadTask::onReadyRead);
@@ -140,13 +234,84 @@ void DownloadTask::beginAttempt()
     connect(reply, &QNetworkReply::downloadProgress, this,
             [this, reply](qint64 received, qint64 total) {
                 m_stallTimer.start();
+                if (reply != m_reply || !checkResponse() || m_discardBody)
+                    return;
                 // Once a body of unknown length has ended, Qt reports the
                 // received count as its total; no length was announced.
                 if (!reply->header(QNetworkRequest::ContentLengthHeader).isValid())
                     total = -1;
-                emit progress(received, total);
+                // A resumed body continues the bar from where it was.
+                emit progress(m_responseOffset + received,
+                              total < 0 ? -1 : m_responseOffset + total);
             });
     m_stallTimer.start();
+}
+
+bool DownloadTask::checkResponse()
+{
+    if (m_responseChecked)
+        return true;
+    m_responseChecked = true;
+    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
+        // Not the package: the body of an error page never joins the file.
+        m_discardBody = true;
+        return true;
+    }
+    const QByteArray etag = m_reply->rawHeader("ETag");
+    const QByteArray lastModified = m_reply->rawHeader("Last-Modified");
+    if (m_rangeSent) {
+        switch (m_resume.decide(status.toInt(), m_reply->rawHeader("Content-Range"), etag,
+                                lastModified)) {
+        case RangeResume::Append:
+            m_responseOffset = m_bytesWritten;
+            emit logMessage(QStringLiteral("resuming at byte %1 (HTTP %2)")
+                                .arg(m_bytesWritten)
+                                .arg(status.toInt()));
+            break;
+        case RangeResume::StartOver:
+            emit logMessage(QStringLiteral("the server sent the whole file again (HTTP %1); "
+                                           "starting over")
+                                .arg(status.toInt()));
+            restartFile();
+            break;
+        case RangeResume::Refetch:
+            emit logMessage(QStringLiteral("the server cannot continue the download (HTTP %1); "
+                                           "asking for the whole file")
+                                .arg(status.toInt()));
+            dropReply();
+            restartFile();
+            requestPackage();
+            return false;
+        }
+    }
+    m_etag = etag;
+    m_lastModified = lastModified;
+    m_contentEncoding = m_reply->rawHeader("Content-Encoding");
+    return true;
+}
+
+void DownloadTask::restartFile()
+{
+    m_file->resize(0);
+    m_file->seek(0);
+    m_bytesWritten = 0;
+    m_digest->reset();
+    m_resume.clear();
+}
+
+QString DownloadTask::writeFailure(qint64 unwritten) const
+{
+    // A full disk will not empty itself in a moment: say so, rather than the
+    // "Unknown error" a short write leaves behind, or a later "cannot unzip".
+    const QString folder = QFileInfo(temporaryPath()).absolutePath();
+    const QStorageInfo volume(folder);
+    if (volume.isValid() && volume.bytesAvailable() < unwritten) {
+        return tr("The disk is full: there is no room left for the package in %1.")
+            .arg(QDir::toNativeSeparators(folder));
+    }
+    return tr("Can't write the local file %1: %2")
+        .arg(QDir::toNativeSeparators(temporaryPath()), m_file->errorString());
 }
 
 bool DownloadTask::writeAvailable()
@@ -155,14 +320,15 @@ bool DownloadTask::writeAvailable()
         const qint64 length = m_reply->read(m_buffer.data(), m_buffer.size());
         if (length <= 0)
             break;
-        if (m_file->write(m_buffer.constData(), length) != length) {
-            // A full disk will not empty itself in a moment: name the local
-            // file, not a later "cannot unzip".
-            failAttempt(LocalFileFailed,
-                        tr("Can't write the local file %1: %2")
-                            .arg(QDir::toNativeSeparators(temporaryPath()), m_file->errorString()));
+        if (m_discardBody)
+            continue;
+        const qint64 written = m_file->write(m_buffer.constData(), length);
+        if (written != length) {
+            failAttempt(LocalFileFailed, writeFailure(length - qMax<qint64>(written, 0)),
+                        DiscardPartial);
             return false;
         }
+        m_digest->addData(m_buffer.constData(), length);
         m_bytesWritten += length;
     }
     return true;
@@ -171,7 +337,7 @@ bool DownloadTask::writeAvailable()
 void DownloadTask::onReadyRead()
 {
     m_stallTimer.start();
-    if (m_reply && m_file)
+    if (m_reply && m_file && checkResponse())
         writeAvailable();
 }
 
@@ -180,6 +346,8 @@ void DownloadTask::onFinished()
     if (!m_reply)
         return;
     m_stallTimer.stop();
+    if (!checkResponse())
+        return;
     if (m_file && !writeAvailable())
         return;
 
@@ -194,34 +362,55 @@ void DownloadTask::onFinished()
         failAttempt(DownloadFailed,
                     tr("The server answered \"%1 %2\" instead of sending the package.")
                         .arg(status.toInt())
-                        .arg(reason));
+                        .arg(reason),
+                    KeepPartial);
         return;
     }
     const QVariant announced = m_reply->header(QNetworkRequest::ContentLengthHeader);
     const QByteArray encoding = m_reply->rawHeader("Content-Encoding").trimmed().toLower();
     const bool plainBody = encoding.isEmpty() || encoding == "identity";
-    if (http && plainBody && announced.isValid() && announced.toLongLong() != m_bytesWritten) {
+    const qint64 bodyBytes = m_bytesWritten - m_responseOffset;
+    if (http && plainBody && announced.isValid() && announced.toLongLong() != bodyBytes) {
         failAttempt(DownloadFailed,
                     tr("The download ended early: %1 of %2 bytes arrived.")
-                        .arg(m_bytesWritten)
-                        .arg(announced.toLongLong()));
+                        .arg(bodyBytes)
+                        .arg(announced.toLongLong()),
+                    KeepPartial);
         return;
     }
 
-    emit logMessage(QStringLiteral("download complete: HTTP %1, %2 bytes from %3 in %4 ms")
+    if (m_file && !m_file->flush()) {
+        failAttempt(LocalFileFailed, writeFailure(1), DiscardPartial);
+        return;
+    }
+    // Nothing of a package that fails a check is kept, let alone unpacked.
+    const QString distrust = m_trust->check(*m_digest, m_signature, temporaryPath());
+    if (!distrust.isEmpty()) {
+        m_trustFailure = distrust;
+        failAttempt(DownloadFailed, distrust, DiscardPartial);
+        return;
+    }
+
+    emit logMessage(QStringLiteral("download complete: HTTP %1, %2 bytes from mirror %3 of %4 "
+                                   "(%5) in %6 ms%7")
                         .arg(status.toInt())
                         .arg(m_bytesWritten)
+                        .arg(m_mirror + 1)
+                        .arg(m_mirrors.size())
                         .arg(m_reply->url().toString())
-                        .arg(m_attemptClock.elapsed()));
+                        .arg(m_attemptClock.elapsed())
+                        .arg(m_trust->wantsSha256() || m_trust->wantsSignature()
+                                 ? QStringLiteral(", checks passed")
+                                 : QString()));
     m_reply->disconnect(this);
     m_reply->deleteLater();
     m_reply = nullptr;
+    m_resume.clear();
 
     QString failure;
     if (m_file) {
-        const bool flushed = m_file->flush();
         m_file->close();
-        const bool written = flushed && m_file->error() == QFileDevice::NoError;
+        const bool written = m_file->error() == QFileDevice::NoError;
         m_file.reset();
         const QString tmpPath = temporaryPath();
         if (!written) {
@@ -247,28 +436,45 @@ void DownloadTask::onError(QNetworkReply::NetworkError)
 {
     if (!m_reply)
         return;
-    failAttempt(DownloadFailed, m_reply->errorString());
+    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (m_rangeSent && status == 416) {
+        // The part we hold no longer fits the file on the server.
+        emit logMessage(QStringLiteral("the server cannot continue the download (HTTP 416); "
+                                       "asking for the whole file"));
+        dropReply();
+        restartFile();
+        requestPackage();
+        return;
+    }
+    failAttempt(DownloadFailed, m_reply->errorString(), KeepPartial);
 }
 
 void DownloadTask::onStalled()
 {
-    if (!m_reply)
+    if (!inFlight())
         return;
     const int seconds = (m_stallTimer.interval() + 999) / 1000;
     failAttempt(DownloadFailed,
-                tr("The download stalled: no data arrived for %1 seconds.").arg(seconds));
+                tr("The download stalled: no data arrived for %1 seconds.").arg(seconds),
+                KeepPartial);
 }
 
 void DownloadTask::onTimeLimit()
 {
-    if (!m_reply)
+    if (!inFlight())
         return;
-    failAttempt(DownloadFailed, tr("The download did not finish within the time allowed."));
+    failAttempt(DownloadFailed, tr("The download did not finish within the time allowed."),
+                KeepPartial);
 }
 
 void DownloadTask::dropReply()
 {
     m_stallTimer.stop();
+    if (m_signatureFetch) {
+        m_signatureFetch->disconnect(this);
+        m_signatureFetch->deleteLater();
+        m_signatureFetch = nullptr;
+    }
     if (!m_reply)
         return;
     const bool reportedError = m_reply->error() != QNetworkReply::NoError;
@@ -282,6 +488,7 @@ void DownloadTask::dropReply()
 
 void DownloadTask::discardFile()
 {
+    m_resume.clear();
     if (!m_file)
         return;
     m_file->close();
@@ -289,17 +496,38 @@ void DownloadTask::discardFile()
     m_file.reset();
 }
 
-void DownloadTask::failAttempt(int error, const QString &message)
+void DownloadTask::failAttempt(int error, const QString &message, Partial partial)
 {
     emit logMessage(QStringLiteral("download attempt failed after %1 bytes in %2 ms: %3")
                         .arg(m_bytesWritten)
                         .arg(m_attemptClock.elapsed())
                         .arg(message));
     dropReply();
-    discardFile();
     --m_attemptsLeft;
+
+    // What arrived stays for the next attempt to the same URL, if the server
+    // told how to ask for the rest of the very same file.
+    m_resume.clear();
+    if (partial == KeepPartial && m_attemptsLeft > 0 && m_file)
+        m_resume.keep(m_bytesWritten, m_etag, m_lastModified, m_contentEncoding);
+    if (m_resume.canResume())
+        m_file->resize(m_bytesWritten);
+    else
+        discardFile();
+
+    if (m_attemptsLeft <= 0 && m_mirror + 1 < m_mirrors.size()) {
+        ++m_mirror;
+        m_attemptsLeft = attemptBudget;
+        emit logMessage(QStringLiteral("mirror %1 failed; trying mirror %2 of %3")
+                            .arg(m_mirror)
+                            .arg(m_mirror + 1)
+                            .arg(m_mirrors.size()));
+    }
     if (m_attemptsLeft <= 0) {
-        emit done(error, message);
+        if (!m_trustFailure.isEmpty())
+            emit done(DownloadFailed, m_trustFailure);
+        else
+            emit done(error, message);
         return;
     }
     beginAttempt();

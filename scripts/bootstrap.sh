@@ -8,6 +8,8 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools
     libquazip1-qt5-dev zlib1g-dev libx11-dev libxrandr-dev
+    # package hashes and signatures: libsodium, and minisign to sign (tests, publisher)
+    libsodium-dev minisign
     # the Windows layer: cross compiler and Wine to run its tests
     g++-mingw-w64-x86-64 wine wine64
     # tests: fuzzing, desktop entries, TLS certificates, a real X server

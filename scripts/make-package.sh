@@ -2,7 +2,7 @@
 # The publisher helper: turns a folder into a product package for the
 # installer and prints the settings.ini lines that go with it.
 #
-#   scripts/make-package.sh <folder> <output.zip> [base URL]
+#   scripts/make-package.sh [-s <minisign secret key>] <folder> <output.zip> [base URL]
 #
 # The folder's whole contents go to the top of the zip (no enclosing folder),
 # hidden files and folders (names starting with ".") included, with their
@@ -13,7 +13,12 @@
 #
 # Standard output carries only the settings.ini lines:
 #   bytesTotal=<sum of the sizes of the files the installer will copy>
+#   packageSha256=<SHA-256 of the package, which the installer checks>
 #   packageUrl=<base URL>/<output file name>
+#   packagePublicKey=<public key of the secret key>          (with -s only)
+# With -s, minisign signs the package into <output.zip>.minisig, which is
+# published beside it; the installer then refuses a package without a valid
+# signature by that key. minisign asks for the key's password, if it has one.
 # The installer compares bytesTotal with the free space of the target volume
 # and counts its copy progress against it, file by file, so it must be exact:
 # it is the sum of the sizes of the regular files the package holds (folders
@@ -26,9 +31,18 @@ fail() {
     exit 1
 }
 
-if [ $# -lt 2 ] || [ $# -gt 3 ]; then
-    echo "usage: $0 <folder> <output.zip> [base URL]" >&2
+usage() {
+    echo "usage: $0 [-s <minisign secret key>] <folder> <output.zip> [base URL]" >&2
     exit 2
+}
+secret_key=
+if [ "${1-}" = -s ]; then
+    [ $# -ge 2 ] || usage
+    secret_key=$2
+    shift 2
+fi
+if [ $# -lt 2 ] || [ $# -gt 3 ]; then
+    usage
 fi
 folder=$1
 output=$2
@@ -36,6 +50,11 @@ base_url=${3-}
 
 command -v zip >/dev/null || fail "needs 'zip' (scripts/bootstrap.sh installs it)"
 command -v zipinfo >/dev/null || fail "needs 'zipinfo' from 'unzip' (scripts/bootstrap.sh installs it)"
+if [ -n "$secret_key" ]; then
+    command -v minisign >/dev/null || fail "needs 'minisign' to sign (scripts/bootstrap.sh installs it)"
+    [ -f "$secret_key" ] || fail "the secret key '$secret_key' is not a file"
+    secret_key=$(cd "$(dirname "$secret_key")" && pwd -P)/$(basename "$secret_key")
+fi
 
 [ -d "$folder" ] || fail "'$folder' is not a folder"
 folder=$(cd "$folder" && pwd -P)
@@ -97,13 +116,31 @@ files_on_disk=$(find . \( -type f -o -type l \) | wc -l)
     || fail "the package holds $files_in_zip files, the folder $files_on_disk; not written"
 unzip -tqq "$partial" || fail "the written package does not test as a sound zip; not written"
 
+# The published pair must belong together: a signature of an earlier build
+# beside the new package would only make the installer refuse it.
+rm -f -- "$output.minisig"
 mv -f -- "$partial" "$output"
 trap - EXIT
 chmod a+r "$output"
+sha256=$(sha256sum -- "$output" | cut -d' ' -f1)
+
+public_key=
+if [ -n "$secret_key" ]; then
+    key_dir=$(mktemp -d)
+    trap 'rm -rf -- "$key_dir"' EXIT
+    minisign -S -s "$secret_key" -m "$output" -x "$output.minisig" >&2 \
+        || fail "minisign could not sign the package; $output has no signature"
+    # The public key, recreated from the secret one, is what settings.ini names.
+    minisign -R -s "$secret_key" -p "$key_dir/key.pub" >&2 \
+        || fail "minisign could not tell the public key of '$secret_key'"
+    public_key=$(sed -n 2p "$key_dir/key.pub")
+    chmod a+r "$output.minisig"
+fi
 
 name=${output##*/}
 echo "$me: wrote $output ($(stat -c %s "$output") bytes, $files_in_zip files)" >&2
 echo "bytesTotal=$bytes_total"
+echo "packageSha256=$sha256"
 if [ -n "$base_url" ]; then
     # The installer names its download after the last "/" segment of the
     # URL, so the file name is percent-encoded and no query may follow it.
@@ -122,4 +159,8 @@ if [ -n "$base_url" ]; then
 else
     echo "$me: note: set packageUrl to the address where $name will be published" >&2
     echo "packageUrl="
+fi
+if [ -n "$public_key" ]; then
+    echo "$me: wrote the signature $output.minisig; publish it beside the package" >&2
+    echo "packagePublicKey=$public_key"
 fi

@@ -18,3 +18,13 @@ installer_add_test(tst_download_task
 installer_add_test(tst_unzip_worker
     SOURCES engine/tst_unzip_worker.cpp
     LIBS installer_engine)
+
+# Hashes and minisign signatures of the package (signed by Debian's minisign),
+# and resuming an interrupted download, all without a network.
+installer_add_test(tst_package_trust
+    SOURCES engine/tst_package_trust.cpp
+    LIBS installer_engine)
+
+installer_add_test(tst_range_resume
+    SOURCES engine/tst_range_resume.cpp
+    LIBS installer_engine)

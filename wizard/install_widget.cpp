@@ -3,6 +3,7 @@
 #include "app/installer_config.h"
 #include "engine/download_task.h"
 #include "engine/install_error.h"
+#include "engine/package_mirrors.h"
 #include "engine/platform_helpers.h"
 #include "engine/registration.h"
 #include "engine/unzip_worker.h"
@@ -119,7 +120,7 @@ void InstallWidget::start()
         return;
 
     const InstallerConfig *config = installerConfig();
-    m_packageName = fileNameFromPath(config->packageUrl);
+    m_packageName = fileNameFromPath(packageMirrors(config->packageUrl).value(0));
     if (!isPlainFileName(m_packageName)) {
         finish(LocalFileFailed, QStringLiteral("Can't open the local file."));
         return;
@@ -130,6 +131,7 @@ void InstallWidget::start()
     m_statusLabel->setText(tr("Download the package"));
 
     m_downloadTask = new DownloadTask(config->packageUrl, path, this);
+    m_downloadTask->setPackageChecks(config->packageSha256, config->packagePublicKey);
     connect(m_downloadTask, &DownloadTask::progress, this, &InstallWidget::onDownloadProgress);
     connect(m_downloadTask, &DownloadTask::done, this, &InstallWidget::onDownloadDone);
     m_downloadTask->start();

@@ -24,6 +24,8 @@ private slots:
     void bytesTotal_data();
     void bytesTotal();
     void commas();
+    void mirrorsAndPackageChecks_data();
+    void mirrorsAndPackageChecks();
     void otherSectionsAreIgnored();
     void nonAsciiValuesArriveUnchanged();
     void missingProgramFilesFolderResolvesAgainstTheWorkingFolder();
@@ -153,6 +155,43 @@ void TestInstallerConfig::commas()
     // Unquoted, the value is a list, which has no text form.
     QCOMPARE(config.productText, QString());
     QCOMPARE(config.publisher, QStringLiteral("Velmar, Inc."));
+}
+
+void TestInstallerConfig::mirrorsAndPackageChecks_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("packageUrl");
+    QTest::addColumn<QString>("packagePublicKey");
+
+    QTest::newRow("one URL") << QByteArray("packageUrl=http://a.test/p.zip")
+                             << "http://a.test/p.zip"
+                             << "";
+    QTest::newRow("mirrors in quotes")
+        << QByteArray("packageUrl=\"http://a.test/p.zip,http://b.test/p.zip\"")
+        << "http://a.test/p.zip,http://b.test/p.zip"
+        << "";
+    // Without quotes the INI format reads a list: the same mirrors.
+    QTest::newRow("mirrors as a list")
+        << QByteArray("packageUrl=http://a.test/p.zip, http://b.test/p.zip")
+        << "http://a.test/p.zip,http://b.test/p.zip"
+        << "";
+    QTest::newRow("keys as a list") << QByteArray("packagePublicKey=RWQone,RWQtwo") << ""
+                                    << "RWQone,RWQtwo";
+    QTest::newRow("keys in quotes") << QByteArray("packagePublicKey=\"RWQone, RWQtwo\"") << ""
+                                    << "RWQone, RWQtwo";
+}
+
+void TestInstallerConfig::mirrorsAndPackageChecks()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, packageUrl);
+    QFETCH(QString, packagePublicKey);
+
+    const InstallerConfig config = readInstallerConfig(
+        writeIni(line + "\npackageSha256=" + QByteArray(64, 'e') + '\n'), m_programFiles);
+    QCOMPARE(config.packageUrl, packageUrl);
+    QCOMPARE(config.packagePublicKey, packagePublicKey);
+    QCOMPARE(config.packageSha256, QString(64, QLatin1Char('e')));
 }
 
 void TestInstallerConfig::otherSectionsAreIgnored()

@@ -3,12 +3,16 @@
 // entries included) with its permissions, and bytesTotal must be what the
 // installer's copy counts, so that its progress ends at exactly 100%.
 #include "engine/install_error.h"
+#include "engine/package_digest.h"
+#include "engine/package_trust.h"
 #include "engine/unzip_worker.h"
+#include "support/minisign_tool.h"
 #include "support/script_run.h"
 #include "support/test_paths.h"
 
 #include <JlCompress.h>
 
+#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QFile>
 #include <QList>
@@ -114,6 +118,7 @@ private slots:
     void installsThroughTheInstallerToExactlyFullProgress();
     void replacesAnExistingPackageWhole();
     void withoutBaseUrlLeavesPackageUrlToThePublisher();
+    void printsTheChecksAndSignsWithAGivenKey();
     void refusesWhatItCannotPackage_data();
     void refusesWhatItCannotPackage();
 };
@@ -308,6 +313,51 @@ void TestMakePackage::withoutBaseUrlLeavesPackageUrlToThePublisher()
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(settingsValue(run.standardOutput, QStringLiteral("packageUrl")), QString());
     QVERIFY(run.standardError.contains(QLatin1String("packageUrl")));
+}
+
+void TestMakePackage::printsTheChecksAndSignsWithAGivenKey()
+{
+    QTemporaryDir work;
+    writeFile(work.filePath(QStringLiteral("product/Velmar")), "program", true);
+    const MinisignKeyPair key = MinisignKeyPair::generate(work.path(), QStringLiteral("publisher"));
+    QVERIFY(key.isValid());
+    const QString zip = work.filePath(QStringLiteral("velmar.zip"));
+    // A signature of an earlier build must not stay beside the new package.
+    writeFile(zip + QStringLiteral(".minisig"), "stale");
+
+    const ScriptRun plain
+        = ScriptRun::run(packager(), { work.filePath(QStringLiteral("product")), zip });
+    QCOMPARE(plain.exitCode, 0);
+    QVERIFY(!QFileInfo::exists(zip + QStringLiteral(".minisig")));
+    QCOMPARE(settingsValue(plain.standardOutput, QStringLiteral("packagePublicKey")),
+             QStringLiteral("<missing>"));
+
+    const ScriptRun run = ScriptRun::run(packager(),
+                                         { QStringLiteral("-s"), key.secretKeyPath,
+                                           work.filePath(QStringLiteral("product")), zip,
+                                           QStringLiteral("http://h/") });
+    QVERIFY2(run.exitCode == 0, qPrintable(run.standardError));
+    QFile package(zip);
+    QVERIFY(package.open(QIODevice::ReadOnly));
+    const QByteArray bytes = package.readAll();
+    const QString sha256 = settingsValue(run.standardOutput, QStringLiteral("packageSha256"));
+    QCOMPARE(
+        sha256,
+        QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()));
+    const QString publicKey = settingsValue(run.standardOutput, QStringLiteral("packagePublicKey"));
+    QCOMPARE(publicKey, key.publicKeyLine);
+
+    // minisign itself accepts the signature, and so does the installer.
+    QCOMPARE(ScriptRun::run(QStringLiteral("minisign"),
+                            { QStringLiteral("-V"), QStringLiteral("-q"), QStringLiteral("-P"),
+                              publicKey, QStringLiteral("-m"), zip })
+                 .exitCode,
+             0);
+    QFile signature(zip + QStringLiteral(".minisig"));
+    QVERIFY(signature.open(QIODevice::ReadOnly));
+    PackageDigest digest(true, true);
+    digest.addData(bytes.constData(), bytes.size());
+    QCOMPARE(PackageTrust(sha256, publicKey).check(digest, signature.readAll(), zip), QString());
 }
 
 void TestMakePackage::refusesWhatItCannotPackage_data()

@@ -3,13 +3,17 @@
 // real network brings (short bodies, stalls, a full disk).
 #include "engine/download_task.h"
 #include "engine/install_error.h"
+#include "engine/package_trust.h"
 #include "support/http_test_proxy.h"
 #include "support/http_test_server.h"
+#include "support/minisign_tool.h"
 #include "support/test_certificate.h"
 
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QSslConfiguration>
@@ -41,6 +45,7 @@ struct Run
 {
     QList<QPair<int, QString>> results;
     QList<QPair<qint64, qint64>> progress;
+    QStringList log;
 
     int error() const { return results.isEmpty() ? -1 : results.first().first; }
     QString message() const { return results.isEmpty() ? QString() : results.first().second; }
@@ -57,6 +62,8 @@ Run download(const QString &url, const QString &filePath,
     QObject::connect(&task, &DownloadTask::progress, [&run](qint64 received, qint64 total) {
         run.progress.append({ received, total });
     });
+    QObject::connect(&task, &DownloadTask::logMessage,
+                     [&run](const QString &line) { run.log.append(line); });
     if (prepare)
         prepare(task);
     task.start();
@@ -76,6 +83,7 @@ class TestDownloadTask : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -100,13 +108,29 @@ private slots:
     void timeLimitEndsTheRunningAttempt();
     void reportsWriteFailure();
     void usesSystemProxy();
+    void installsCheckedPackageOverHttps();
+    void refusesUntrustedPackages_data();
+    void refusesUntrustedPackages();
+    void refusesUnusableChecksInSettings();
+    void resumesWhereTheConnectionDropped_data();
+    void resumesWhereTheConnectionDropped();
+    void fallsBackToTheNextMirror();
+    void namesAFullDisk();
 
 private:
+    QByteArray signedPackage(const QString &name, const QByteArray &body,
+                             const MinisignKeyPair &key);
+    QString trustedKeys() const;
+
     QString packagePath() const { return m_dir->filePath(QStringLiteral("package.zip")); }
     QString temporaryPath() const { return packagePath() + QStringLiteral(".tmp"); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<HttpTestServer> m_server;
+    QTemporaryDir m_keysDir;
+    MinisignKeyPair m_oldKey;
+    MinisignKeyPair m_newKey;
+    MinisignKeyPair m_strangerKey;
 };
 
 void TestDownloadTask::init()
@@ -511,6 +535,245 @@ void TestDownloadTask::usesSystemProxy()
     QCOMPARE(proxy.requestLines().size(), 1);
     QVERIFY(proxy.requestLines().first().startsWith("GET http://localhost:"));
     QCOMPARE(m_server->requestCount(QStringLiteral("/package.zip")), 1);
+}
+
+void TestDownloadTask::initTestCase()
+{
+    QVERIFY(m_keysDir.isValid());
+    m_oldKey = MinisignKeyPair::generate(m_keysDir.path(), QStringLiteral("old"));
+    m_newKey = MinisignKeyPair::generate(m_keysDir.path(), QStringLiteral("new"));
+    m_strangerKey = MinisignKeyPair::generate(m_keysDir.path(), QStringLiteral("stranger"));
+    QVERIFY(m_oldKey.isValid() && m_newKey.isValid() && m_strangerKey.isValid());
+}
+
+// Writes body into the test folder as name and signs it with key.
+QByteArray TestDownloadTask::signedPackage(const QString &name, const QByteArray &body,
+                                           const MinisignKeyPair &key)
+{
+    const QString path = m_dir->filePath(QStringLiteral("served-") + name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size())
+        return QByteArray();
+    file.close();
+    if (!key.sign(path))
+        return QByteArray();
+    return readFile(path + QStringLiteral(".minisig"));
+}
+
+QString TestDownloadTask::trustedKeys() const
+{
+    // Rotation: the package is signed by the second key of the list.
+    return m_oldKey.publicKeyLine + QStringLiteral(",") + m_newKey.publicKeyLine;
+}
+
+void TestDownloadTask::installsCheckedPackageOverHttps()
+{
+    TestCertificate certificate;
+    QVERIFY(certificate.create(m_dir->path()));
+    HttpTestServer tls;
+    QVERIFY(tls.listenTls(certificate.certificatePath, certificate.keyPath));
+    const QByteArray body = randomBytes(1024 * 1024 + 3);
+    const QByteArray signature = signedPackage(QStringLiteral("package.zip"), body, m_newKey);
+    QVERIFY(!signature.isEmpty());
+    tls.serveData(QStringLiteral("/dl/package.zip"), body);
+    tls.serveData(QStringLiteral("/dl/package.zip.minisig"), signature);
+    const QString sha256
+        = QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex());
+
+    const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration trusting = original;
+    trusting.addCaCertificates(certificate.certificatePath);
+    QSslConfiguration::setDefaultConfiguration(trusting);
+    const Run run
+        = download(tls.url(QStringLiteral("/dl/package.zip")).toString(), packagePath(),
+                   [&](DownloadTask &task) { task.setPackageChecks(sha256, trustedKeys()); });
+    QSslConfiguration::setDefaultConfiguration(original);
+
+    QCOMPARE(run.results.size(), 1);
+    QVERIFY2(run.error() == NoError, qPrintable(run.message()));
+    QVERIFY(readFile(packagePath()) == body);
+    QCOMPARE(tls.requestCount(QStringLiteral("/dl/package.zip")), 1);
+    QCOMPARE(tls.requestCount(QStringLiteral("/dl/package.zip.minisig")), 1);
+    QVERIFY2(run.log.last().contains(QLatin1String("checks passed")), qPrintable(run.log.last()));
+}
+
+void TestDownloadTask::refusesUntrustedPackages_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<bool>("withSha256");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("flipped byte, hash") << "flip" << true << PackageTrust::damagedMessage();
+    QTest::newRow("flipped byte, signature only") << "flip" << false << "altered";
+    QTest::newRow("signature by another key") << "stranger" << false << "does not trust";
+    QTest::newRow("truncated signature") << "truncate" << false << "not a minisign";
+    QTest::newRow("garbled signature") << "garble" << false << "not a minisign";
+    QTest::newRow("missing signature")
+        << "missing" << true << PackageTrust::missingSignatureMessage();
+}
+
+void TestDownloadTask::refusesUntrustedPackages()
+{
+    QFETCH(QString, damage);
+    QFETCH(bool, withSha256);
+    QFETCH(QString, message);
+
+    const QByteArray body = randomBytes(400000);
+    QByteArray signature
+        = signedPackage(QStringLiteral("package.zip"), body,
+                        damage == QLatin1String("stranger") ? m_strangerKey : m_newKey);
+    QVERIFY(!signature.isEmpty());
+    QByteArray served = body;
+    if (damage == QLatin1String("flip"))
+        served[200000] = char(served[200000] ^ 0x20); // same length, one bit
+    if (damage == QLatin1String("truncate"))
+        signature.chop(40);
+    if (damage == QLatin1String("garble"))
+        signature[signature.indexOf('\n') + 10] = '!';
+    m_server->serveData(QStringLiteral("/package.zip"), served);
+    if (damage != QLatin1String("missing"))
+        m_server->serveData(QStringLiteral("/package.zip.minisig"), signature);
+    const QString sha256 = withSha256
+        ? QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex())
+        : QString();
+
+    const Run run
+        = download(m_server->url(QStringLiteral("/package.zip")).toString(), packagePath(),
+                   [&](DownloadTask &task) { task.setPackageChecks(sha256, trustedKeys()); });
+    QCOMPARE(run.results.size(), 1);
+    QCOMPARE(run.error(), int(DownloadFailed));
+    QVERIFY2(run.message().contains(message), qPrintable(run.message()));
+    // Nothing is left that could be unpacked.
+    QVERIFY(!QFileInfo::exists(packagePath()));
+    QVERIFY(!QFileInfo::exists(temporaryPath()));
+    // Every attempt fetches the signature first; a package whose signature
+    // is unusable is not fetched at all.
+    QCOMPARE(m_server->requestCount(QStringLiteral("/package.zip.minisig")), 3);
+    QCOMPARE(m_server->requestCount(QStringLiteral("/package.zip")),
+             damage == QLatin1String("flip") ? 3 : 0);
+}
+
+void TestDownloadTask::refusesUnusableChecksInSettings()
+{
+    m_server->serveData(QStringLiteral("/package.zip"), "body");
+    const Run run = download(
+        m_server->url(QStringLiteral("/package.zip")).toString(), packagePath(),
+        [](DownloadTask &task) { task.setPackageChecks(QStringLiteral("12ab"), QString()); });
+    QCOMPARE(run.results.size(), 1);
+    QCOMPARE(run.error(), int(DownloadFailed));
+    QVERIFY2(run.message().contains(QLatin1String("packageSha256")), qPrintable(run.message()));
+    QCOMPARE(m_server->requestCount(QStringLiteral("/package.zip")), 0);
+}
+
+void TestDownloadTask::resumesWhereTheConnectionDropped_data()
+{
+    QTest::addColumn<bool>("acceptRanges");
+    QTest::addColumn<bool>("changingEtag");
+    QTest::addColumn<bool>("honourIfRange");
+    QTest::addColumn<int>("requests");
+    QTest::addColumn<bool>("resumed");
+
+    QTest::newRow("server honours Range") << true << false << true << 2 << true;
+    QTest::newRow("server ignores Range") << false << false << true << 2 << false;
+    QTest::newRow("validator changed") << true << true << true << 2 << false;
+    QTest::newRow("validator changed, If-Range ignored") << true << true << false << 3 << false;
+}
+
+void TestDownloadTask::resumesWhereTheConnectionDropped()
+{
+    QFETCH(bool, acceptRanges);
+    QFETCH(bool, changingEtag);
+    QFETCH(bool, honourIfRange);
+    QFETCH(int, requests);
+    QFETCH(bool, resumed);
+
+    const qint64 size = 2 * 1024 * 1024;
+    const qint64 cut = size * 6 / 10;
+    HttpTestServer::Response response;
+    response.body = randomBytes(int(size));
+    response.cutAfter = cut;
+    response.cutRequests = 1;
+    response.acceptRanges = acceptRanges;
+    response.etag = "\"v1\"";
+    response.changingEtag = changingEtag;
+    response.honourIfRange = honourIfRange;
+    m_server->setResponse(QStringLiteral("/package.zip"), response);
+    // The hash must cover the whole file, whichever way it was put together.
+    const QString sha256 = QString::fromLatin1(
+        QCryptographicHash::hash(response.body, QCryptographicHash::Sha256).toHex());
+
+    const Run run
+        = download(m_server->url(QStringLiteral("/package.zip")).toString(), packagePath(),
+                   [&](DownloadTask &task) { task.setPackageChecks(sha256, QString()); });
+    QVERIFY2(run.error() == NoError, qPrintable(run.message()));
+    QVERIFY(readFile(packagePath()) == response.body);
+    const QList<QByteArray> heads = m_server->requestHeads(QStringLiteral("/package.zip"));
+    QCOMPARE(heads.size(), requests);
+    const QByteArray etag = changingEtag ? "\"v1-1\"" : "\"v1\"";
+    QVERIFY2(heads.at(1).contains("Range: bytes=" + QByteArray::number(cut) + "-\r\n"),
+             heads.at(1).constData());
+    QVERIFY2(heads.at(1).contains("If-Range: " + etag), heads.at(1).constData());
+    const qint64 served = m_server->bytesServed(QStringLiteral("/package.zip"));
+    QCOMPARE(served < size * 3 / 2, resumed);
+    QCOMPARE(run.progress.last(), qMakePair(size, size));
+    if (resumed) {
+        // The bar continues from where it was and never goes back.
+        for (int i = 1; i < run.progress.size(); ++i)
+            QVERIFY(run.progress.at(i).first >= run.progress.at(i - 1).first);
+    }
+}
+
+void TestDownloadTask::fallsBackToTheNextMirror()
+{
+    // A port that nobody listens on any more refuses connections.
+    quint16 deadPort = 0;
+    {
+        HttpTestServer gone;
+        QVERIFY(gone.listen());
+        deadPort = gone.port();
+    }
+    const QByteArray body = randomBytes(300000);
+    const QByteArray signature = signedPackage(QStringLiteral("package.zip"), body, m_newKey);
+    m_server->serveData(QStringLiteral("/package.zip"), body);
+    m_server->serveData(QStringLiteral("/package.zip.minisig"), signature);
+    const QString urls = QStringLiteral("http://127.0.0.1:%1/package.zip, %2")
+                             .arg(deadPort)
+                             .arg(m_server->url(QStringLiteral("/package.zip")).toString());
+
+    const Run run = download(urls, packagePath(), [&](DownloadTask &task) {
+        task.setPackageChecks(QString(), trustedKeys());
+    });
+    QVERIFY2(run.error() == NoError, qPrintable(run.message()));
+    QVERIFY(readFile(packagePath()) == body);
+    QCOMPARE(run.log.filter(QStringLiteral("from mirror 1 of 2")).size(), 3);
+    QCOMPARE(m_server->requestCount(QStringLiteral("/package.zip")), 1);
+    QVERIFY2(run.log.last().contains(QLatin1String("mirror 2 of 2")), qPrintable(run.log.last()));
+}
+
+void TestDownloadTask::namesAFullDisk()
+{
+    // A real full disk: a small memory file system, which needs root.
+    const QString small = m_dir->filePath(QStringLiteral("small"));
+    QVERIFY(QDir().mkpath(small));
+    if (QProcess::execute(QStringLiteral("mount"),
+                          { QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                            QStringLiteral("size=256k"), QStringLiteral("tmpfs"), small })
+        != 0)
+        QSKIP("cannot mount a small file system here (needs root)");
+    struct Unmount
+    {
+        QString path;
+        ~Unmount() { QProcess::execute(QStringLiteral("umount"), { path }); }
+    } unmount { small };
+
+    m_server->serveData(QStringLiteral("/package.zip"), randomBytes(1024 * 1024));
+    const QString path = small + QStringLiteral("/package.zip");
+    const Run run = download(m_server->url(QStringLiteral("/package.zip")).toString(), path);
+    QCOMPARE(run.results.size(), 1);
+    QCOMPARE(run.error(), int(LocalFileFailed));
+    QVERIFY2(run.message().contains(QLatin1String("disk is full")), qPrintable(run.message()));
+    QVERIFY(!QFileInfo::exists(path + QStringLiteral(".tmp")));
+    QVERIFY(!QFileInfo::exists(path));
 }
 
 QTEST_GUILESS_MAIN(TestDownloadTask)

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QHostAddress>
+#include <QRegularExpression>
 #include <QSslSocket>
 #include <QTcpServer>
 
@@ -42,6 +43,8 @@ QByteArray reasonPhrase(int status)
         return "Temporary Redirect";
     case 404:
         return "Not Found";
+    case 416:
+        return "Range Not Satisfiable";
     case 500:
         return "Internal Server Error";
     case 503:
@@ -51,11 +54,26 @@ QByteArray reasonPhrase(int status)
     }
 }
 
+// The value of header name in a request head, or empty.
+QByteArray headerValue(const QByteArray &head, const QByteArray &name)
+{
+    const QList<QByteArray> lines = head.split('\n');
+    for (const QByteArray &line : lines) {
+        const int colon = line.indexOf(':');
+        if (colon > 0 && line.left(colon).trimmed().toLower() == name.toLower())
+            return line.mid(colon + 1).trimmed();
+    }
+    return QByteArray();
+}
+
 } // namespace
 
 struct HttpTestServer::Connection
 {
     QSslSocket *socket = nullptr;
+    QString path;
+    qint64 offset = 0; // where the body starts in the file (a range)
+    bool cut = false;
     QByteArray request;
     bool answering = false;
     Response response;
@@ -153,7 +171,17 @@ int HttpTestServer::requestCount(const QString &path) const
 
 QByteArray HttpTestServer::lastRequestHead(const QString &path) const
 {
-    return m_lastHeads.value(path);
+    return m_heads.value(path).value(m_heads.value(path).size() - 1);
+}
+
+QList<QByteArray> HttpTestServer::requestHeads(const QString &path) const
+{
+    return m_heads.value(path);
+}
+
+qint64 HttpTestServer::bytesServed(const QString &path) const
+{
+    return m_bytesServed.value(path);
 }
 
 void HttpTestServer::accept(qintptr descriptor)
@@ -209,7 +237,8 @@ void HttpTestServer::answer(Connection *connection, const QByteArray &head)
             + (absolute.hasQuery() ? QLatin1Char('?') + absolute.query() : QString());
     }
     const int count = ++m_requestCounts[path];
-    m_lastHeads.insert(path, head);
+    m_heads[path].append(head);
+    connection->path = path;
 
     QSslSocket *socket = connection->socket;
     if (!m_responses.contains(path)) {
@@ -233,6 +262,8 @@ void HttpTestServer::answer(Connection *connection, const QByteArray &head)
     }
 
     connection->response = response;
+    connection->cut = response.cutAfter >= 0
+        && (response.cutRequests < 0 || count - response.failFirst <= response.cutRequests);
     if (!response.filePath.isEmpty()) {
         connection->file = std::make_unique<QFile>(response.filePath);
         if (!connection->file->open(QIODevice::ReadOnly)) {
@@ -246,8 +277,43 @@ void HttpTestServer::answer(Connection *connection, const QByteArray &head)
         connection->bodySize = response.body.size();
     }
 
-    QByteArray reply = "HTTP/1.1 " + QByteArray::number(response.status) + ' '
-        + reasonPhrase(response.status) + "\r\nContent-Type: application/octet-stream\r\n";
+    const QByteArray etag = response.changingEtag
+        ? '"' + QByteArray(response.etag).replace('"', "") + '-' + QByteArray::number(count) + '"'
+        : response.etag;
+    int status = response.status;
+    QByteArray contentRange;
+    static const QRegularExpression rangePattern(QStringLiteral("^bytes=(\\d+)-$"));
+    const QRegularExpressionMatch range
+        = rangePattern.match(QString::fromLatin1(headerValue(head, "Range")));
+    const QByteArray ifRange = headerValue(head, "If-Range");
+    const bool sameFile = ifRange.isEmpty() || ifRange == etag || !response.honourIfRange;
+    if (response.acceptRanges && range.hasMatch() && sameFile) {
+        const qint64 first = range.captured(1).toLongLong();
+        if (first >= connection->bodySize) {
+            socket->write("HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */"
+                          + QByteArray::number(connection->bodySize)
+                          + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+            socket->disconnectFromHost();
+            return;
+        }
+        status = 206;
+        contentRange = "bytes " + QByteArray::number(first) + '-'
+            + QByteArray::number(connection->bodySize - 1) + '/'
+            + QByteArray::number(connection->bodySize);
+        connection->offset = first;
+        connection->bodySize -= first;
+        if (connection->file)
+            connection->file->seek(first);
+    }
+
+    QByteArray reply = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status)
+        + "\r\nContent-Type: application/octet-stream\r\n";
+    if (!contentRange.isEmpty())
+        reply += "Content-Range: " + contentRange + "\r\n";
+    if (!etag.isEmpty())
+        reply += "ETag: " + etag + "\r\n";
+    if (response.acceptRanges)
+        reply += "Accept-Ranges: bytes\r\n";
     if (response.chunked)
         reply += "Transfer-Encoding: chunked\r\n";
     else if (response.sendLength)
@@ -269,7 +335,7 @@ void HttpTestServer::pump(Connection *connection)
     const Response &response = connection->response;
     while (socket->bytesToWrite() < lowWater && connection->sent < connection->bodySize) {
         qint64 length = qMin(chunkSize, connection->bodySize - connection->sent);
-        if (response.cutAfter >= 0)
+        if (connection->cut)
             length = qMin(length, response.cutAfter - connection->sent);
         if (response.stallAfter >= 0)
             length = qMin(length, response.stallAfter - connection->sent);
@@ -277,7 +343,8 @@ void HttpTestServer::pump(Connection *connection)
             break;
         const QByteArray data = connection->file
             ? connection->file->read(length)
-            : response.body.mid(static_cast<int>(connection->sent), static_cast<int>(length));
+            : response.body.mid(static_cast<int>(connection->offset + connection->sent),
+                                static_cast<int>(length));
         if (data.isEmpty())
             break;
         if (response.chunked)
@@ -285,13 +352,14 @@ void HttpTestServer::pump(Connection *connection)
         else
             socket->write(data);
         connection->sent += data.size();
+        m_bytesServed[connection->path] += data.size();
     }
     if (response.stallAfter >= 0 && connection->sent >= response.stallAfter
         && connection->sent < connection->bodySize) {
         connection->stalled = true;
         return;
     }
-    if (response.cutAfter >= 0 && connection->sent >= response.cutAfter
+    if (connection->cut && connection->sent >= response.cutAfter
         && connection->sent < connection->bodySize) {
         finish(connection);
         return;

@@ -44,11 +44,21 @@ public:
         bool sendLength = true; // Content-Length; without it the body ends with the connection
         bool chunked = false; // Transfer-Encoding: chunked (no Content-Length)
         QByteArray location; // Location header, for redirects
-        qint64 cutAfter = -1; // close the connection after this many body bytes
+        qint64 cutAfter = -1; // close the connection after this many body bytes...
+        int cutRequests = -1; // ...in the first N requests of this path (-1: in all)
         qint64 stallAfter = -1; // send this many body bytes, then nothing, keeping the connection
         int failFirst = 0; // the first N requests of this path fail...
         int failStatus = 500; // ...with this status, or with no answer at all when 0
         QList<QPair<QByteArray, QByteArray>> headers; // extra header lines
+        // Resumable downloads: "Range: bytes=N-" gets a 206 with the rest
+        // when acceptRanges is set (a 416 past the end). The validator is
+        // sent as ETag; with changingEtag it differs in every answer, and an
+        // If-Range naming another one gets the whole body (unless
+        // honourIfRange is off, as on a broken server).
+        bool acceptRanges = false;
+        QByteArray etag;
+        bool changingEtag = false;
+        bool honourIfRange = true;
     };
 
     explicit HttpTestServer(QObject *parent = nullptr);
@@ -71,6 +81,10 @@ public:
     int requestCount(const QString &path) const;
     // The head (request line and header lines) of the latest request for path.
     QByteArray lastRequestHead(const QString &path) const;
+    // The heads of every request for path, in order.
+    QList<QByteArray> requestHeads(const QString &path) const;
+    // Body bytes sent for path over all requests.
+    qint64 bytesServed(const QString &path) const;
 
 private:
     struct Connection;
@@ -86,6 +100,7 @@ private:
     QSslKey m_key;
     QHash<QString, Response> m_responses;
     QHash<QString, int> m_requestCounts;
-    QHash<QString, QByteArray> m_lastHeads;
+    QHash<QString, QList<QByteArray>> m_heads;
+    QHash<QString, qint64> m_bytesServed;
     QSet<Connection *> m_connections;
 };

@@ -31,6 +31,52 @@
         <source>The download did not finish within the time allowed.</source>
         <translation>下载未能在允许的时间内完成。</translation>
     </message>
+    <message>
+        <source>The disk is full: there is no room left for the package in %1.</source>
+        <translation>磁盘已满：%1 中没有空间存放安装包。</translation>
+    </message>
+</context>
+<context>
+    <name>PackageTrust</name>
+    <message>
+        <source>The package checksum in settings.ini (packageSha256) is not 64 hexadecimal digits.</source>
+        <translation>settings.ini 中的安装包校验和（packageSha256）不是 64 位十六进制数字。</translation>
+    </message>
+    <message>
+        <source>A public key in settings.ini (packagePublicKey) is not a minisign public key.</source>
+        <translation>settings.ini 中的某个公钥（packagePublicKey）不是 minisign 公钥。</translation>
+    </message>
+    <message>
+        <source>settings.ini names more than %1 public keys (packagePublicKey).</source>
+        <translation>settings.ini 中列出的公钥（packagePublicKey）超过了 %1 个。</translation>
+    </message>
+    <message>
+        <source>The downloaded package is damaged: it is not the file the publisher released.</source>
+        <translation>下载的安装包已损坏：它不是发布者发布的文件。</translation>
+    </message>
+    <message>
+        <source>The package has no signature, so it cannot be trusted.</source>
+        <translation>安装包没有签名，因此无法信任。</translation>
+    </message>
+    <message>
+        <source>The package&apos;s signature is damaged or not a minisign signature.</source>
+        <translation>安装包的签名已损坏，或不是 minisign 签名。</translation>
+    </message>
+    <message>
+        <source>The package is signed with a key that this installer does not trust.</source>
+        <translation>安装包的签名所用的密钥不受本安装程序信任。</translation>
+    </message>
+    <message>
+        <source>The package&apos;s signature does not match it: the package may have been altered.</source>
+        <translation>安装包的签名与安装包不符：安装包可能已被篡改。</translation>
+    </message>
+</context>
+<context>
+    <name>SignatureFetch</name>
+    <message>
+        <source>The server answered with status %1.</source>
+        <translation>服务器返回了状态 %1。</translation>
+    </message>
 </context>
 <context>
     <name>UnzipWorker</name>
