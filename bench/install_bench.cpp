@@ -155,8 +155,9 @@ InstallerRun runInstallerSide(const QUrl &url, const Package &package, const QSt
     QElapsedTimer timer;
     timer.start();
     child.start(QCoreApplication::applicationFilePath(),
-                { QStringLiteral("--child"), url.toString(), tmp + QStringLiteral("/package.zip"),
-                  QString::number(package.bytes), target }
+                QStringList { QStringLiteral("--child"), url.toString(),
+                              tmp + QStringLiteral("/package.zip"), QString::number(package.bytes),
+                              target }
                     + checks);
     loop.exec();
     InstallerRun run;
