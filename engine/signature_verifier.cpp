@@ -25,8 +25,10 @@ bool verifyWholeFile(const QByteArray &signature, const QString &path, const QBy
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const qint64 size = file.size();
-    if (size == 0)
-        return verifyDetached(signature, nullptr, 0, key);
+    if (size == 0) {
+        static const unsigned char nothing = 0;
+        return verifyDetached(signature, &nothing, 0, key);
+    }
     const uchar *mapped = file.map(0, size);
     if (!mapped)
         return false;

@@ -177,8 +177,6 @@ void TestInstallerConfig::mirrorsAndPackageChecks_data()
         << "";
     QTest::newRow("keys as a list") << QByteArray("packagePublicKey=RWQone,RWQtwo") << ""
                                     << "RWQone,RWQtwo";
-    QTest::newRow("keys in quotes") << QByteArray("packagePublicKey=\"RWQone, RWQtwo\"") << ""
-                                    << "RWQone, RWQtwo";
 }
 
 void TestInstallerConfig::mirrorsAndPackageChecks()

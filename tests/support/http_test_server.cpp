@@ -1,10 +1,12 @@
 #include "support/http_test_server.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
 #include <QRegularExpression>
 #include <QSslSocket>
 #include <QTcpServer>
+#include <QTimer>
 
 #include <functional>
 
@@ -81,6 +83,8 @@ struct HttpTestServer::Connection
     qint64 bodySize = 0;
     qint64 sent = 0;
     bool stalled = false;
+    QElapsedTimer clock; // since the answer began, for a paced body
+    bool paceTimerPending = false;
 };
 
 HttpTestServer::HttpTestServer(QObject *parent)
@@ -324,6 +328,7 @@ void HttpTestServer::answer(Connection *connection, const QByteArray &head)
         reply += header.first + ": " + header.second + "\r\n";
     reply += "Connection: close\r\n\r\n";
     socket->write(reply);
+    connection->clock.start();
     pump(connection);
 }
 
@@ -339,6 +344,19 @@ void HttpTestServer::pump(Connection *connection)
             length = qMin(length, response.cutAfter - connection->sent);
         if (response.stallAfter >= 0)
             length = qMin(length, response.stallAfter - connection->sent);
+        if (response.bytesPerSecond > 0) {
+            const qint64 due = connection->clock.elapsed() * response.bytesPerSecond / 1000;
+            length = qMin(length, due - connection->sent);
+            if (length <= 0 && !connection->paceTimerPending) {
+                connection->paceTimerPending = true;
+                QTimer::singleShot(2, this, [this, connection] {
+                    if (!m_connections.contains(connection))
+                        return;
+                    connection->paceTimerPending = false;
+                    pump(connection);
+                });
+            }
+        }
         if (length <= 0)
             break;
         const QByteArray data = connection->file

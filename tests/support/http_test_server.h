@@ -59,6 +59,7 @@ public:
         QByteArray etag;
         bool changingEtag = false;
         bool honourIfRange = true;
+        qint64 bytesPerSecond = 0; // pace the body like a link of this speed (0: at once)
     };
 
     explicit HttpTestServer(QObject *parent = nullptr);
