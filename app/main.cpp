@@ -23,6 +23,10 @@ int main(int argc, char *argv[])
     // window three times its size). QT_SCALE_FACTOR below already carries
     // the desktop's scale, so it is the only one applied.
     QCoreApplication::setAttribute(Qt::AA_DisableHighDpiScaling, true);
+    // The installer draws nothing with OpenGL. Without this, creating a
+    // translucent window loads Mesa's GLX to choose its visual, which was
+    // the largest single cost before the window could appear.
+    QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets, true);
 #endif
 
     const MonitorInfo monitor = primaryMonitorInfo();

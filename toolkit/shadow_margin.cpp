@@ -2,9 +2,10 @@
 
 #include <QFrame>
 #include <QGuiApplication>
-#include <QPainterPath>
 #include <QRegion>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
 #include "platform/unix/compositor.h"
@@ -82,11 +83,22 @@ bool ShadowMargin::desktopComposited()
 QRegion ShadowMargin::bodyRegion(const QSize &windowSize, int margin)
 {
     const QRect body = QRect(QPoint(0, 0), windowSize).adjusted(margin, margin, -margin, -margin);
+    const int radius = qMin(bodyCornerRadius, qMin(body.width(), body.height()) / 2);
     if (body.isEmpty())
         return QRegion();
-    QPainterPath path;
-    path.addRoundedRect(body, bodyCornerRadius, bodyCornerRadius);
-    return QRegion(path.toFillPolygon().toPolygon());
+    QRegion region(body.adjusted(0, radius, 0, -radius));
+    // Row by row along the corners, leaving out every pixel the rounded body
+    // covers only in part: its smoothed edge would show dark without a
+    // compositor to blend it.
+    for (int row = 0; row < radius; ++row) {
+        const double fromCentre = radius - row;
+        const int inset
+            = int(std::ceil(radius - std::sqrt(double(radius * radius) - fromCentre * fromCentre)));
+        const int width = body.width() - 2 * inset;
+        region += QRect(body.left() + inset, body.top() + row, width, 1);
+        region += QRect(body.left() + inset, body.bottom() - row, width, 1);
+    }
+    return region;
 }
 
 void ShadowMargin::applyWidth()
