@@ -40,5 +40,4 @@ installer_add_test(tst_window_activation
 # desktop scales, its shape without a compositor, and two accounts at once.
 installer_add_test(tst_installer_window
     SOURCES app/tst_installer_window.cpp)
-target_link_libraries(tst_installer_window PRIVATE X11::X11 X11::Xext)
 add_dependencies(tst_installer_window installer installer_translations installer_style)
