@@ -1,6 +1,7 @@
 #include "app/application.h"
 #include "app/display_scale.h"
 #include "app/run_installer.h"
+#include "app/ui_effects.h"
 
 #include <QApplication>
 
@@ -16,11 +17,27 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);
     QCoreApplication::setAttribute(Qt::AA_DontShowShortcutsInContextMenus, false);
     QCoreApplication::setAttribute(Qt::AA_DisableWindowContextHelpButton, true);
-    QApplication::setEffectEnabled(Qt::UI_AnimateTooltip, false);
+#ifndef Q_OS_WIN
+    // On X11 Qt turns Xft.dpi into a scale of its own, rounded to a whole
+    // number, which would multiply with QT_SCALE_FACTOR (Xft.dpi 144 gave a
+    // window three times its size). QT_SCALE_FACTOR below already carries
+    // the desktop's scale, so it is the only one applied.
+    QCoreApplication::setAttribute(Qt::AA_DisableHighDpiScaling, true);
+    // The installer draws nothing with OpenGL. Without this, creating a
+    // translucent window loads Mesa's GLX to choose its visual, which was
+    // the largest single cost before the window could appear.
+    QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets, true);
+#endif
 
     const MonitorInfo monitor = primaryMonitorInfo();
     qputenv("QT_SCALE_FACTOR", scaleFactorText(monitor.scale).toLatin1());
 
     Application app(argc, argv, false, SingleApplication::UserScope, 1000, QString());
+#ifndef Q_OS_WIN
+    // Read once, by the application object; a product started from the last
+    // page must not inherit the installer's scale on top of its own.
+    qunsetenv("QT_SCALE_FACTOR");
+#endif
+    disableUiEffects();
     return runInstaller(app);
 }

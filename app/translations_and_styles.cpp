@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QResource>
 #include <QSet>
 #include <QTranslator>
@@ -37,7 +38,8 @@ void installTranslations(QApplication &app, const QDir &translations, const QLoc
 // -stylesheet on the command line is kept by Qt as a "file:///<path>"
 // reference; text appended to such a reference would turn it into the name of
 // a file that does not exist and lose both sheets, so the file's content
-// takes its place.
+// takes its place, its relative pictures made absolute as Qt would have
+// resolved them from the file.
 QString currentStyleSheetText(const QApplication &app)
 {
     const QString current = app.styleSheet();
@@ -49,7 +51,8 @@ QString currentStyleSheetText(const QApplication &app)
         qWarning().noquote() << "cannot read the style sheet" << file.fileName();
         return QString();
     }
-    return QString::fromUtf8(file.readAll());
+    return withAbsoluteUrls(QString::fromUtf8(file.readAll()),
+                            QFileInfo(file.fileName()).absolutePath());
 }
 
 void installStyles(QApplication &app, const QDir &styles)
@@ -81,6 +84,32 @@ void installTranslationsAndStyles(QApplication &app, const QDir &appDir, const Q
     QDir styles(appDir);
     if (styles.cd(QStringLiteral("./resources/styles")))
         installStyles(app, styles);
+}
+
+QString withAbsoluteUrls(const QString &sheet, const QString &folder)
+{
+    // url(x), url("x") or url('x'), in any case, blanks allowed inside.
+    static const QRegularExpression url(
+        QStringLiteral("url\\(\\s*(?:\"([^\"]*)\"|'([^']*)'|([^)'\"\\s]*))\\s*\\)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString result;
+    int copied = 0;
+    QRegularExpressionMatchIterator matches = url.globalMatch(sheet);
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch match = matches.next();
+        const QString path = match.captured(1) + match.captured(2) + match.captured(3);
+        // Resource paths (":/...") count as absolute, as they do for Qt.
+        if (path.isEmpty() || !QDir::isRelativePath(path))
+            continue;
+        const QString absolute = QDir::cleanPath(folder + QLatin1Char('/') + path);
+        if (absolute.contains(QLatin1Char('"')))
+            continue;
+        result += sheet.midRef(copied, match.capturedStart() - copied);
+        result += QStringLiteral("url(\"%1\")").arg(absolute);
+        copied = match.capturedEnd();
+    }
+    result += sheet.midRef(copied);
+    return result;
 }
 
 QString loadStyleSheets(const QString &folder)

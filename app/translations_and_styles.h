@@ -15,6 +15,10 @@ void installTranslationsAndStyles(QApplication &app);
 // lay out their own folders and languages.
 void installTranslationsAndStyles(QApplication &app, const QDir &appDir, const QLocale &locale);
 
+// The sheet with every relative url() made absolute against folder, as Qt
+// resolves the pictures of a sheet read from a file in that folder.
+QString withAbsoluteUrls(const QString &sheet, const QString &folder);
+
 // The concatenated text of the *.qss files of a folder, in name order,
 // leaving out names that contain "_mac". Empty when there are none.
 QString loadStyleSheets(const QString &folder);

@@ -15,6 +15,8 @@ packages=(
     # tests: fuzzing, desktop entries, TLS certificates, a real X server
     clang libclang-rt-14-dev desktop-file-utils xdg-utils openssl ca-certificates
     xvfb xauth x11-utils xdotool imagemagick
+    # the desktop scale set with xrdb; a compositing manager for screenshots
+    x11-xserver-utils xcompmgr
     # the demo: a real HTTP server, fonts for both languages, gio to follow a link
     python3 curl unzip zip fonts-dejavu-core fonts-noto-cjk libglib2.0-bin
 )

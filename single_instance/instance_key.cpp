@@ -3,6 +3,10 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
+
 QString InstanceKey::compute(const Inputs &inputs, SingleApplication::InstanceOptions options)
 {
     QCryptographicHash hash(QCryptographicHash::Sha256);
@@ -35,7 +39,23 @@ QString InstanceKey::forThisProcess(SingleApplication::InstanceOptions options,
     inputs.extras = extras;
     inputs.version = QCoreApplication::applicationVersion();
     inputs.executablePath = QCoreApplication::applicationFilePath();
-    // The user name stays empty: the server's access option already keeps
-    // other users out, and the key must not depend on how the user is named.
+    inputs.userName = userIdentity();
     return compute(inputs, options);
+}
+
+QString InstanceKey::userIdentity()
+{
+#ifdef Q_OS_WIN
+    // Named objects are per session on Windows, so two accounts never meet
+    // under one name; the key stays the same for everybody.
+    return QString();
+#else
+    // Unix keeps the block's key file, segment and lock, and the server's
+    // socket, in one folder for all accounts, each private to its creator:
+    // without the user in the key, a second account could not start the
+    // same installer file at all, not even after the first one's copy
+    // ended. The numeric id, not the name, so a renamed account keeps its
+    // key.
+    return QString::number(::getuid());
+#endif
 }

@@ -30,4 +30,9 @@ public:
     // The name for the running process, from the application's identity.
     static QString forThisProcess(SingleApplication::InstanceOptions options,
                                   const QStringList &extras);
+
+    // What stands for the running user in the key with UserScope: the user
+    // id on Unix, where every account shares the folder the guard's names
+    // live in; empty on Windows.
+    static QString userIdentity();
 };

@@ -16,7 +16,8 @@ class SingleApplication : public QApplication
 
 public:
     enum InstanceOption {
-        // The primary accepts connections from the same user only.
+        // The primary accepts connections from the same user only; on Unix
+        // each user also gets a key, and so an installer, of their own.
         UserScope = 1,
         // A permitted secondary announces itself to the primary too.
         NotifySecondaryStart = 4,

@@ -35,3 +35,9 @@ add_dependencies(tst_style_resource installer_style)
 installer_add_test(tst_window_activation
     SOURCES app/tst_window_activation.cpp
     LIBS installer_startup)
+
+# The real, shipped installer on a private X server: window size at four
+# desktop scales, its shape without a compositor, and two accounts at once.
+installer_add_test(tst_installer_window
+    SOURCES app/tst_installer_window.cpp)
+add_dependencies(tst_installer_window installer installer_translations installer_style)

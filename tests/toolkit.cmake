@@ -6,6 +6,7 @@ installer_add_test(tst_system_bar SOURCES toolkit/tst_system_bar.cpp LIBS instal
 installer_add_test(tst_frame SOURCES toolkit/tst_frame.cpp LIBS installer_toolkit)
 installer_add_test(tst_frameless_window SOURCES toolkit/tst_frameless_window.cpp LIBS installer_toolkit)
 installer_add_test(tst_message_box SOURCES toolkit/tst_message_box.cpp LIBS installer_toolkit)
+installer_add_test(tst_elided_check_box SOURCES toolkit/tst_elided_check_box.cpp LIBS installer_toolkit)
 
 # Not a test: shows the main window or a message box with the shipped style,
 # for screenshots under Xvfb (see the comment at the top of the source).

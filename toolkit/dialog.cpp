@@ -6,6 +6,7 @@
 
 #include <QEvent>
 #include <QFrame>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 Dialog::Dialog(QWidget *parent, Qt::WindowFlags flags)
@@ -47,6 +48,14 @@ Dialog::Dialog(QWidget *parent, Qt::WindowFlags flags)
 void Dialog::setShadowWidth(int width)
 {
     m_shadow.setWidth(width, isMaximized());
+}
+
+void Dialog::showEvent(QShowEvent *event)
+{
+    // Before the base class maps the window, so that no black margin ever
+    // shows on a desktop without a compositor.
+    m_shadow.setDesktopComposited(ShadowMargin::desktopComposited());
+    QDialog::showEvent(event);
 }
 
 void Dialog::resizeEvent(QResizeEvent *event)

@@ -28,6 +28,7 @@ public:
     QFrame *clientFrame() const { return m_client; }
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
     void changeEvent(QEvent *event) override;

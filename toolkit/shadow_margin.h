@@ -1,6 +1,7 @@
 #pragma once
 
 class QFrame;
+class QRegion;
 class QSize;
 class QString;
 class QVBoxLayout;
@@ -9,7 +10,9 @@ class QWidget;
 // The translucent margin around a frameless window's body, in which the style
 // sheet draws a drop shadow. Window and Dialog keep it the same way: the
 // margin is the shadow width in the normal state and goes away, shadow and
-// all, while the window is maximized.
+// all, while the window is maximized. On a desktop that does not blend
+// translucent pixels the margin would show black; there the window is cut to
+// its body instead, keeping its geometry.
 class ShadowMargin
 {
 public:
@@ -30,10 +33,25 @@ public:
     void followResize(const QSize &windowSize);
     void followWindowState(bool maximized);
 
+    // Whether the desktop blends translucent pixels; without that the
+    // window is masked to its body.
+    void setDesktopComposited(bool composited);
+    // True except on an X11 desktop without a compositing manager. Asks the
+    // display each time: a window shown later sees a compositor started since.
+    static bool desktopComposited();
+
+    // The body inside a margin of the given width, its corners rounded as
+    // the style sheets round the body's.
+    static QRegion bodyRegion(const QSize &windowSize, int margin);
+
 private:
     void applyWidth();
+    void updateMask();
 
+    QWidget *m_window = nullptr;
     QFrame *m_frame = nullptr;
     QVBoxLayout *m_layout = nullptr;
     int m_width = 12;
+    bool m_maximized = false;
+    bool m_composited = true;
 };

@@ -5,6 +5,7 @@
 #include "toolkit/title_bar.h"
 
 #include <QEvent>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 Window::Window(QWidget *parent, bool hasTitleBar, Qt::WindowFlags flags)
@@ -49,6 +50,14 @@ Window::Window(QWidget *parent, bool hasTitleBar, Qt::WindowFlags flags)
 void Window::setShadowWidth(int width)
 {
     m_shadow.setWidth(width, isMaximized());
+}
+
+void Window::showEvent(QShowEvent *event)
+{
+    // Before the base class maps the window, so that no black margin ever
+    // shows on a desktop without a compositor.
+    m_shadow.setDesktopComposited(ShadowMargin::desktopComposited());
+    QFrame::showEvent(event);
 }
 
 void Window::resizeEvent(QResizeEvent *event)

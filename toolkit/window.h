@@ -31,6 +31,7 @@ public:
     TitleBar *titleBar() const { return m_titleBar; }
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
     void changeEvent(QEvent *event) override;

@@ -54,7 +54,11 @@ MainWindow::MainWindow(QWidget *parent)
     m_currentPage = StartPage;
     s_instance = this;
 
-    setWindowIcon(QIcon(QStringLiteral(":/style/installer.ico")));
+    // The icon file holds every size up to 256 px, all decoded when it is
+    // loaded and converted again for the window system; none of that needs
+    // to hold up the window's first appearance.
+    QTimer::singleShot(0, this,
+                       [this] { setWindowIcon(QIcon(QStringLiteral(":/style/installer.ico"))); });
     setWindowTitle(installerConfig()->productText);
 
     auto *bodyLayout = new QVBoxLayout(background());

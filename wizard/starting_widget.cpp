@@ -2,6 +2,7 @@
 
 #include "app/installer_config.h"
 #include "engine/platform_helpers.h"
+#include "toolkit/elided_check_box.h"
 #include "toolkit/messagebox.h"
 #include "toolkit/toast_label.h"
 #include "wizard/main_window.h"
@@ -73,8 +74,10 @@ void StartingWidget::buildWidgets()
     m_browseButton->setObjectName(QStringLiteral("browser"));
     m_browseButton->setCursor(Qt::PointingHandCursor);
 
-    m_autoStartBox
-        = new QCheckBox(tr("Computer startup with %1").arg(config->productText), m_advancedFrame);
+    // A long product text gives way with an ellipsis rather than being cut
+    // off at the panel's edge.
+    m_autoStartBox = new ElidedCheckBox(tr("Computer startup with %1").arg(config->productText),
+                                        m_advancedFrame);
     m_autoStartBox->setObjectName(QStringLiteral("auto"));
 }
 

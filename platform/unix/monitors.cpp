@@ -32,12 +32,11 @@ unsigned xftDpi(Display *display)
     return dpi;
 }
 
-int physicalDpi(int pixels, int millimetres)
-{
-    if (pixels <= 0 || millimetres <= 0)
-        return 0;
-    return static_cast<int>(std::lround(pixels * 25.4 / millimetres));
-}
+// X has nothing like the logical DPI of a Windows display mode. Without
+// Xft.dpi, desktops and Qt draw at 96 dots per inch whatever the monitor's
+// millimetres say (often wrong, sometimes missing): a monitor of 1920 px
+// over 530 mm is no reason to shrink the window to 96 % of its size.
+constexpr int defaultLogicalDpi = 96;
 
 std::string atomName(Display *display, Atom atom)
 {
@@ -99,7 +98,7 @@ std::vector<platform::MonitorRecord> readMonitors(Display *display)
         record.positionY = monitor.y;
         record.pelsWidth = monitor.width;
         record.pelsHeight = monitor.height;
-        record.logPixels = physicalDpi(monitor.width, monitor.mwidth);
+        record.logPixels = defaultLogicalDpi;
         record.bitsPerPel = depth;
         record.effectiveDpi = effectiveDpi;
         record.primary = monitor.primary != 0;

@@ -18,7 +18,7 @@ struct MonitorRecord
     int positionY = 0;
     int pelsWidth = 0;
     int pelsHeight = 0;
-    // Physical dots per inch, from the monitor's size in millimetres.
+    // The logical dots per inch X desktops assume without Xft.dpi: 96.
     int logPixels = 0;
     int bitsPerPel = 32;
     // The desktop's Xft.dpi resource; 0 when it is not set.

@@ -1,6 +1,7 @@
 // The shipped style resource: the paths the program relies on, a picture
 // behind every url() of the style sheets (with a sharp @2x twin), a rule for
-// every object name the widgets set, and sheets that Qt parses.
+// every object name the widgets set, sheets that Qt parses, and a disabled
+// look for the advanced panel.
 #include "app/translations_and_styles.h"
 #include "support/test_paths.h"
 
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QResource>
@@ -36,6 +38,7 @@ private slots:
     void everyPictureExistsWithItsDoubleSize();
     void everyObjectNameIsStyled();
     void styleSheetsParse();
+    void advancedPanelLooksDisabledUntilAgreed();
 
 private:
     QString m_sheets;
@@ -140,6 +143,26 @@ void TestStyleResource::styleSheetsParse()
     QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join(QLatin1Char('\n'))));
     // The sheet took effect: the install button is the big 200 x 44 pill.
     QCOMPARE(hint, QSize(200, 44));
+}
+
+void TestStyleResource::advancedPanelLooksDisabledUntilAgreed()
+{
+    qApp->setStyleSheet(m_sheets);
+    QFrame panel;
+    panel.setObjectName(QStringLiteral("advanced_frame"));
+    auto *field = new QLineEdit(QStringLiteral("/opt/Velmar"), &panel);
+    field->setObjectName(QStringLiteral("dir_edit"));
+    auto *browse = new QPushButton(QStringLiteral("Browser"), &panel);
+    browse->setObjectName(QStringLiteral("browser"));
+    for (QWidget *widget : { static_cast<QWidget *>(field), static_cast<QWidget *>(browse) }) {
+        widget->resize(120, 28);
+        const auto look = [widget] { return widget->grab().toImage().pixelColor(110, 14); };
+        panel.setEnabled(true);
+        const QColor enabled = look();
+        panel.setEnabled(false);
+        QVERIFY2(look() != enabled, qPrintable(widget->objectName()));
+    }
+    qApp->setStyleSheet(QString());
 }
 
 QTEST_MAIN(TestStyleResource)

@@ -1,13 +1,16 @@
 // Loading translations and style sheets from the folders beside the
 // executable: one translator per family, the debug line for a family without
 // the user's language, case-sensitive style resource names, style sheet
-// order, "_mac" sheets, and sheets already set staying in front.
+// order, "_mac" sheets, and sheets already set staying in front with their
+// pictures.
 #include "app/translations_and_styles.h"
 #include "support/qt_tools.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QLabel>
 #include <QLocale>
 #include <QResource>
 #include <QTemporaryDir>
@@ -32,6 +35,9 @@ private slots:
     void cleanup();
 
     void commandLineStyleSheetStaysInFront();
+    void commandLineSheetKeepsItsRelativePictures();
+    void relativeUrlsBecomeAbsolute_data();
+    void relativeUrlsBecomeAbsolute();
     void styleSheetsInNameOrderWithoutMac();
     void appendedToTheCurrentStyleSheet();
     void onlyInstallerBrcIsRegistered();
@@ -134,6 +140,49 @@ void TestTranslationsAndStyles::commandLineStyleSheetStaysInFront()
     QCOMPARE(qApp->styleSheet(),
              QString::fromUtf8(g_commandLineSheet)
                  + QStringLiteral("QLabel#loaded { color: blue; }\n"));
+}
+
+void TestTranslationsAndStyles::commandLineSheetKeepsItsRelativePictures()
+{
+    // A sheet beside its pictures, given as -stylesheet would give it.
+    QTemporaryDir sheetDir;
+    QVERIFY(QDir(sheetDir.path()).mkpath(QStringLiteral("pictures")));
+    QImage red(8, 8, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QVERIFY(red.save(sheetDir.filePath(QStringLiteral("pictures/red.png"))));
+    QFile sheet(sheetDir.filePath(QStringLiteral("user.qss")));
+    QVERIFY(sheet.open(QIODevice::WriteOnly));
+    sheet.write("QLabel#picture { background-image: url(pictures/red.png); }\n");
+    sheet.close();
+    qApp->setStyleSheet(QStringLiteral("file:///") + sheet.fileName());
+    stylesFolder();
+    install();
+
+    QLabel label;
+    label.setObjectName(QStringLiteral("picture"));
+    label.resize(8, 8);
+    QCOMPARE(label.grab().toImage().pixelColor(4, 4), QColor(Qt::red));
+}
+
+void TestTranslationsAndStyles::relativeUrlsBecomeAbsolute_data()
+{
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("bare") << "a { image: url(pics/a.png); }"
+                          << "a { image: url(\"/sheets/pics/a.png\"); }";
+    QTest::newRow("quoted, blanks, parent folder")
+        << "a { image: url( '../b c.png' ); b: URL(\"x.png\") }"
+        << "a { image: url(\"/b c.png\"); b: url(\"/sheets/x.png\") }";
+    QTest::newRow("resource and absolute paths stay")
+        << "a { image: url(:/style/a.png); b: url(/opt/b.png); }"
+        << "a { image: url(:/style/a.png); b: url(/opt/b.png); }";
+}
+
+void TestTranslationsAndStyles::relativeUrlsBecomeAbsolute()
+{
+    QFETCH(QString, sheet);
+    QFETCH(QString, expected);
+    QCOMPARE(withAbsoluteUrls(sheet, QStringLiteral("/sheets")), expected);
 }
 
 void TestTranslationsAndStyles::styleSheetsInNameOrderWithoutMac()

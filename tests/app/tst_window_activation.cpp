@@ -1,7 +1,9 @@
 // A second installer start must bring the running window back, even from the
-// task bar.
+// task bar; and tooltips do not animate, whatever the desktop's theme says.
+#include "app/ui_effects.h"
 #include "app/window_activation.h"
 
+#include <QApplication>
 #include <QTest>
 #include <QWidget>
 
@@ -30,6 +32,18 @@ private slots:
         QVERIFY(window.isVisible());
         QVERIFY(!window.isMinimized());
         QVERIFY(window.isMaximized());
+    }
+
+    void tooltipsStopAnimatingOnceTheApplicationExists()
+    {
+        // What the application object does with a theme that animates
+        // tooltips and menus.
+        QApplication::setEffectEnabled(Qt::UI_General, true);
+        QApplication::setEffectEnabled(Qt::UI_AnimateTooltip, true);
+        QApplication::setEffectEnabled(Qt::UI_AnimateMenu, true);
+        disableUiEffects();
+        QVERIFY(!QApplication::isEffectEnabled(Qt::UI_AnimateTooltip));
+        QVERIFY(QApplication::isEffectEnabled(Qt::UI_AnimateMenu));
     }
 };
 

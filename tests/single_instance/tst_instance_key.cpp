@@ -4,6 +4,10 @@
 #include <QCryptographicHash>
 #include <QtTest>
 
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
+
 namespace {
 
 InstanceKey::Inputs inputs(const QString &path, const QString &version)
@@ -37,6 +41,22 @@ private Q_SLOTS:
             sawUnderscore = sawUnderscore || key.contains(QLatin1Char('_'));
         }
         QVERIFY(sawUnderscore);
+    }
+
+    void eachUnixUserHasAKeyOfTheirOwn()
+    {
+        InstanceKey::Inputs mine = inputs(QStringLiteral("/opt/setup/installer"), "1.0.0");
+        mine.userName = InstanceKey::userIdentity();
+        InstanceKey::Inputs theirs = mine;
+        theirs.userName = QStringLiteral("4242");
+#ifdef Q_OS_WIN
+        QVERIFY(mine.userName.isEmpty());
+#else
+        QCOMPARE(mine.userName, QString::number(::getuid()));
+        QVERIFY(InstanceKey::compute(mine, Installer) != InstanceKey::compute(theirs, Installer));
+#endif
+        // Without UserScope the user does not count.
+        QCOMPARE(InstanceKey::compute(mine, {}), InstanceKey::compute(theirs, {}));
     }
 
     void hashesItsInputsInOrder()

@@ -1,8 +1,10 @@
 // The frameless window and dialog: flags, shadow frame, margins on maximize
-// and restore, title bars, and the resizability test.
+// and restore, the body mask without a compositor, title bars, and the
+// resizability test.
 #include "toolkit/dialog.h"
 #include "toolkit/frameless_native_event.h"
 #include "toolkit/push_button.h"
+#include "toolkit/shadow_margin.h"
 #include "toolkit/system_bar.h"
 #include "toolkit/title_bar.h"
 #include "toolkit/window.h"
@@ -47,6 +49,8 @@ private slots:
     void maximizeDropsTheShadow();
     void shadowWidthWhileMaximized();
     void shadowFollowsResize();
+    void bodyMaskWithoutCompositor_data();
+    void bodyMaskWithoutCompositor();
     void dialogStructure();
     void dialogMaximizeAndShadowWidth();
     void resizability();
@@ -182,6 +186,49 @@ void TestFramelessWindow::shadowFollowsResize()
     QTRY_COMPARE(shadow->size(), QSize(600, 402));
     QVERIFY(isLowest(shadow));
     QCOMPARE(window.background()->geometry(), QRect(12, 12, 576, 378));
+}
+
+void TestFramelessWindow::bodyMaskWithoutCompositor_data()
+{
+    QTest::addColumn<bool>("composited");
+    QTest::addColumn<bool>("maximized");
+    QTest::addColumn<bool>("masked");
+    QTest::newRow("compositing desktop") << true << false << false;
+    QTest::newRow("no compositor") << false << false << true;
+    QTest::newRow("no compositor, maximized") << false << true << false;
+}
+
+void TestFramelessWindow::bodyMaskWithoutCompositor()
+{
+    QFETCH(bool, composited);
+    QFETCH(bool, maximized);
+    QFETCH(bool, masked);
+    QWidget window;
+    auto *layout = new QVBoxLayout(&window);
+    ShadowMargin shadow(&window, QStringLiteral("window_shadow"));
+    shadow.attach(layout);
+    window.resize(524, 308);
+    shadow.setDesktopComposited(composited);
+    shadow.followWindowState(maximized);
+    shadow.followResize(window.size());
+
+    QCOMPARE(window.size(), QSize(524, 308));
+    QCOMPARE(!window.mask().isEmpty(), masked);
+    if (!masked)
+        return;
+    // The body, 12 px in on every side, with its corners rounded off.
+    const QRegion mask = window.mask();
+    QCOMPARE(mask.boundingRect(), QRect(12, 12, 500, 284));
+    for (const QPoint &inside : { QPoint(262, 154), QPoint(12, 154), QPoint(262, 295) })
+        QVERIFY(mask.contains(inside));
+    for (const QPoint &outside : { QPoint(11, 154), QPoint(12, 12), QPoint(511, 295) })
+        QVERIFY(!mask.contains(outside));
+
+    // A wider margin moves the cut with it; a compositor started since drops it.
+    shadow.setWidth(20, false);
+    QCOMPARE(window.mask().boundingRect(), QRect(20, 20, 484, 268));
+    shadow.setDesktopComposited(true);
+    QVERIFY(window.mask().isEmpty());
 }
 
 void TestFramelessWindow::dialogStructure()
