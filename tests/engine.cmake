@@ -18,3 +18,7 @@ installer_add_test(tst_download_task
 installer_add_test(tst_unzip_worker
     SOURCES engine/tst_unzip_worker.cpp
     LIBS installer_engine)
+
+installer_add_test(tst_archive_index
+    SOURCES engine/tst_archive_index.cpp
+    LIBS installer_engine)
