@@ -119,6 +119,7 @@ PackageExtractor::Result PackageExtractor::run()
         quint64 written = 0;
         uLong crc = crc32(0, nullptr, 0);
         bool readable = true;
+        bool overlong = false;
         for (;;) {
             if (m_cancelled && *m_cancelled) {
                 platform::closeFile(out);
@@ -132,7 +133,7 @@ PackageExtractor::Result PackageExtractor::run()
             // More than the archive announced is never written: a lying
             // size must not fill the disk.
             if (quint64(length) > entry.size - written) {
-                readable = false;
+                overlong = true;
                 break;
             }
             failure = platform::writeAll(out, buffer.constData(), std::size_t(length));
@@ -152,9 +153,11 @@ PackageExtractor::Result PackageExtractor::run()
                         tr("The disk is full: \"%1\" could not be written.").arg(entry.path));
         if (failure != platform::FileFailure::None)
             return fail(Failed, tr("\"%1\" could not be written.").arg(entry.path));
-        if (!readable || in.getZipError() != UNZ_OK)
-            return fail(Failed, tr("The entry \"%1\" is damaged in the package.").arg(entry.path));
-        if (written != entry.size)
+        if (overlong)
+            return fail(
+                Failed,
+                tr("The entry \"%1\" holds more data than the package states.").arg(entry.path));
+        if (readable && written != entry.size)
             return fail(Failed,
                         tr("The entry \"%1\" has %2 bytes instead of the %3 the package "
                            "states.")
@@ -163,6 +166,8 @@ PackageExtractor::Result PackageExtractor::run()
                             .arg(entry.size));
         if (quint32(crc) != entry.crc)
             return fail(Failed, tr("The entry \"%1\" fails its CRC-32 check.").arg(entry.path));
+        if (!readable || in.getZipError() != UNZ_OK)
+            return fail(Failed, tr("The entry \"%1\" is damaged in the package.").arg(entry.path));
     }
     zip.close();
 

@@ -43,6 +43,15 @@ bool volumeBlocks(const QString &path, quint64 *blockSize, quint64 *freeBlocks)
     return known;
 }
 
+bool volumeFull(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return platform::volumeFull(QDir::toNativeSeparators(path).toStdWString());
+#else
+    return platform::volumeFull(QFile::encodeName(path).toStdString());
+#endif
+}
+
 // Bytes of the regular files below every path of the tree, the path itself
 // included.
 QHash<QString, quint64> bytesBelow(const ArchiveIndex &index)
@@ -199,11 +208,16 @@ void UnzipWorker::doWork(const QString &zip_file_name, qulonglong bytes_total,
         [this](quint64 bytes, const QString &name) { advance(bytes, name, false); });
     const Placement::Result placed = placement.run();
     if (placed != Placement::Done) {
+        // Asked before the undo frees the staged files again.
+        const bool full = placed == Placement::Failed && volumeFull(work);
         placement.undo();
         removeDirectory(QDir(work));
         if (placed == Placement::Cancelled)
             return;
-        finish(CopyFailed, placement.message());
+        if (full)
+            finish(DiskFull, tr("The disk is full: %1").arg(placement.message()));
+        else
+            finish(CopyFailed, placement.message());
         return;
     }
     placement.commit();

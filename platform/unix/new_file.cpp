@@ -62,6 +62,14 @@ bool volumeBlocks(const std::string &path, std::uint64_t *blockSize, std::uint64
     return true;
 }
 
+bool volumeFull(const std::string &path)
+{
+    struct statvfs volume;
+    if (::statvfs(path.c_str(), &volume) != 0)
+        return false;
+    return volume.f_bavail == 0 || (volume.f_files > 0 && volume.f_favail == 0);
+}
+
 bool volumeId(const std::string &path, std::uint64_t *id)
 {
     struct stat status;

@@ -27,6 +27,10 @@ FileFailure closeFile(int file);
 // on the volume holding path (statvfs: f_frsize and f_bavail).
 bool volumeBlocks(const std::string &path, std::uint64_t *blockSize, std::uint64_t *freeBlocks);
 
+// Whether the volume holding path has no block or no file entry left for an
+// unprivileged user (volumes without a limit on entries report none).
+bool volumeFull(const std::string &path);
+
 // The file system (device) holding path; false when it cannot be told.
 bool volumeId(const std::string &path, std::uint64_t *id);
 

@@ -74,6 +74,13 @@ bool volumeBlocks(const std::wstring &path, std::uint64_t *blockSize, std::uint6
     return true;
 }
 
+bool volumeFull(const std::wstring &path)
+{
+    std::uint64_t blockSize = 0;
+    std::uint64_t freeBlocks = 0;
+    return volumeBlocks(path, &blockSize, &freeBlocks) && freeBlocks == 0;
+}
+
 bool volumeId(const std::wstring &path, std::uint64_t *id)
 {
     wchar_t root[MAX_PATH + 1] = {};

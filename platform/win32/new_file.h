@@ -24,6 +24,9 @@ FileFailure closeFile(std::intptr_t file);
 // Cluster size and free clusters for the caller on the volume holding path.
 bool volumeBlocks(const std::wstring &path, std::uint64_t *blockSize, std::uint64_t *freeBlocks);
 
+// Whether the volume holding path has no free cluster left for the caller.
+bool volumeFull(const std::wstring &path);
+
 // The volume's serial number; false when it cannot be told.
 bool volumeId(const std::wstring &path, std::uint64_t *id);
 

@@ -64,7 +64,8 @@ bool RawZip::write(const QString &path) const
     for (const Entry &entry : m_entries) {
         const quint32 crc
             = quint32(crc32(0, reinterpret_cast<const Bytef *>(entry.content.constData()),
-                            uInt(entry.content.size())));
+                            uInt(entry.content.size())))
+            ^ entry.crcXor;
         const quint32 offset = quint32(body.size());
         put32(body, 0x04034b50);
         put16(body, 20);

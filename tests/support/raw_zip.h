@@ -27,6 +27,7 @@ public:
         quint16 flags = 0;
         bool statesOtherSize = false; // the central directory states statedSize
         quint64 statedSize = 0;
+        quint32 crcXor = 0; // spoils the stated CRC-32
     };
 
     Entry &add(const QByteArray &name, const QByteArray &content, quint32 unixMode = 0100644);
