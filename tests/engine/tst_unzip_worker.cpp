@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -109,6 +110,7 @@ private slots:
     void installsFromSameOrOtherVolume_data();
     void installsFromSameOrOtherVolume();
     void reportsFolderInPlaceOfFile();
+    void limitsProgressSignals();
     void judgesEntryNames_data();
     void judgesEntryNames();
 
@@ -566,6 +568,29 @@ void TestUnzipWorker::reportsFolderInPlaceOfFile()
     QCOMPARE(treeOf(target()),
              QStringList({ QStringLiteral("Velmar"), QStringLiteral("Velmar/notes.txt") }));
     QCOMPARE(treeOf(temp()), QStringList());
+}
+
+void TestUnzipWorker::limitsProgressSignals()
+{
+    // Thousands of files: without a limit each would be a queued signal for
+    // the GUI thread to handle.
+    ZipBuilder zip;
+    for (int i = 0; i < 3000; ++i)
+        zip.addFile(QStringLiteral("data/%1.txt").arg(i), QByteArray(4000, char('a' + i % 26)));
+    QVERIFY(zip.write(zipPath()));
+    UnzipWorker worker;
+    QList<qint64> times;
+    QElapsedTimer clock;
+    clock.start();
+    connect(&worker, &UnzipWorker::progress, this, [&] { times << clock.elapsed(); });
+    const Outcome outcome = runWorker(worker, zipPath(), 0, target());
+    QCOMPARE(outcome.results.first().first, int(NoError));
+    QCOMPARE(outcome.progress.last().first, 1.0);
+    // One signal at the start, at most one per interval after it, and the
+    // final 1.0.
+    QVERIFY2(
+        times.size() <= 2 + clock.elapsed() / UnzipWorker::progressIntervalMs,
+        qPrintable(QStringLiteral("%1 signals in %2 ms").arg(times.size()).arg(clock.elapsed())));
 }
 
 void TestUnzipWorker::judgesEntryNames_data()

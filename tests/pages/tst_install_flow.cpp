@@ -11,7 +11,6 @@
 #include "support/zip_builder.h"
 
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFrame>
@@ -79,7 +78,7 @@ private slots:
     void folderWithOtherFilesAsksFirst();
     void upgradeAsksNothing();
     void packageWithoutProgramFails();
-    void progressReachesTheGuiAtMostThirtyTimesASecond();
+    void progressFillsTheSecondHalfWhileUnpacking();
 
 private:
     // Makes the product (the fake program under programName plus data
@@ -435,9 +434,9 @@ void TstInstallFlow::packageWithoutProgramFails()
     QVERIFY(!holdsEarlierInstallation(*installerConfig(), installerConfig()->installDir));
 }
 
-void TstInstallFlow::progressReachesTheGuiAtMostThirtyTimesASecond()
+void TstInstallFlow::progressFillsTheSecondHalfWhileUnpacking()
 {
-    // Many small files: without a limit every file would be a signal.
+    // Many small files, so unpacking takes a while.
     ZipBuilder zip;
     zip.addFile(installerConfig()->programName, "program", ZipBuilder::executable());
     zip.addFile(QStringLiteral("uninst.exe"), "uninstaller");
@@ -450,24 +449,15 @@ void TstInstallFlow::progressReachesTheGuiAtMostThirtyTimesASecond()
     m_wizard.show();
     auto *bar = m_wizard.page<InstallWidget>()->findChild<QProgressBar *>();
     QList<int> values;
-    QElapsedTimer clock;
-    connect(bar, &QProgressBar::valueChanged, this, [&](int value) {
-        if (value > 50 && !clock.isValid())
-            clock.start();
-        values << value;
-    });
+    connect(bar, &QProgressBar::valueChanged, this, [&values](int value) { values << value; });
     m_wizard.agreeAndInstall();
     QTRY_COMPARE_WITH_TIMEOUT(m_wizard.currentPage(), int(SuccessPage), installTimeoutMs);
     QCOMPARE(values.last(), 100);
     for (int i = 1; i < values.size(); ++i)
         QVERIFY(values.at(i) >= values.at(i - 1));
-    // Unpacking moves the bar past 50 before placing begins.
+    // Unpacking moves the bar past 50 before the end, instead of leaving it
+    // frozen at 50 until the files are in place.
     QVERIFY(std::any_of(values.cbegin(), values.cend(), [](int v) { return v > 50 && v < 100; }));
-    const int afterDownload
-        = int(std::count_if(values.cbegin(), values.cend(), [](int v) { return v > 50; }));
-    QVERIFY2(
-        afterDownload <= 3 + clock.elapsed() * 30 / 1000,
-        qPrintable(QStringLiteral("%1 updates in %2 ms").arg(afterDownload).arg(clock.elapsed())));
 }
 
 WIZARD_TEST_MAIN(TstInstallFlow)
