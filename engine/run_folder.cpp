@@ -8,10 +8,15 @@ bool RunFolder::create(const QString &runId)
 {
     const QString temp = QDir::tempPath();
     const QFileInfo info(temp);
-    // Qt answers with whatever TMPDIR says, a relative or missing folder
-    // included; either would put the package in the working folder or
-    // nowhere.
-    if (temp.isEmpty() || info.isRelative() || !info.isDir() || !info.isWritable()) {
+    // Qt resolves a relative TMPDIR against the working folder, which would
+    // put the package among the user's own files; a missing folder comes
+    // back empty.
+    bool relative = info.isRelative();
+#ifndef Q_OS_WIN
+    const QString variable = qEnvironmentVariable("TMPDIR");
+    relative = relative || (!variable.isEmpty() && QDir::isRelativePath(variable));
+#endif
+    if (temp.isEmpty() || relative || !info.isDir() || !info.isWritable()) {
         m_error = tr("The temporary folder %1 cannot be used.").arg(QDir::toNativeSeparators(temp));
         return false;
     }

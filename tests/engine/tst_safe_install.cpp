@@ -112,6 +112,9 @@ private slots:
     void killedPlacementIsPutRightAtTheNextStart();
     void twoRunsWithOnePackageNameAtOnce();
     void recoveryLeavesLiveRunsAlone();
+    void recoveryFinishesCommittedRunsAndRemovesLeftovers();
+    void runFolderRefusesUnusableTemporaryFolders_data();
+    void runFolderRefusesUnusableTemporaryFolders();
 
 private:
     QString sandbox() const { return m_root->path(); }
@@ -424,6 +427,91 @@ void TestSafeInstall::recoveryLeavesLiveRunsAlone()
 
     live.end();
     QVERIFY(!QFileInfo::exists(live.path()));
+}
+
+void TestSafeInstall::recoveryFinishesCommittedRunsAndRemovesLeftovers()
+{
+    // A run killed after its commit: the new files stay, its work folder
+    // (what was set aside) and temporary folder go. A run killed during the
+    // download: only its temporary folder and the install folder it made.
+    installVersionOne();
+    const QString work = target() + QStringLiteral("/.installer-1");
+    QVERIFY(QDir().mkpath(work + QStringLiteral("/old/data")));
+    QFile aside(work + QStringLiteral("/old/data/readme.txt"));
+    QVERIFY(aside.open(QIODevice::WriteOnly) && aside.write("readme 0") == 8);
+    aside.close();
+    const QString temps[]
+        = { sandbox() + QStringLiteral("/temp-1"), sandbox() + QStringLiteral("/temp-2") };
+    for (const QString &temp : temps)
+        QVERIFY(QDir().mkpath(temp + QStringLiteral("/package.zip.tmp")));
+    const QString created = sandbox() + QStringLiteral("/new-parent");
+    QVERIFY(QDir().mkpath(created + QStringLiteral("/Velmar")));
+    QVERIFY(QDir().mkpath(journals()));
+    const auto writeJournal = [this](const QString &name, const QByteArray &text) {
+        QFile file(journals() + QLatin1Char('/') + name);
+        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+    };
+    QVERIFY(writeJournal(QStringLiteral("1.journal"),
+                         "temp " + QFile::encodeName(temps[0]) + "\ninstall "
+                             + QFile::encodeName(target()) + "\nwork " + QFile::encodeName(work)
+                             + "\nreplace data/readme.txt\ncommit\n"));
+    QVERIFY(writeJournal(QStringLiteral("2.journal"),
+                         "temp " + QFile::encodeName(temps[1]) + "\ncreated "
+                             + QFile::encodeName(created) + "\ninstall "
+                             + QFile::encodeName(created + QStringLiteral("/Velmar")) + "\n"));
+    const QMap<QString, QByteArray> installed = snapshot(target());
+
+    const QStringList report = InstallJournal::recoverAll(journals());
+    QCOMPARE(report.size(), 3);
+    QMap<QString, QByteArray> expected = installed;
+    for (auto it = expected.begin(); it != expected.end();)
+        it = it.key().startsWith(QLatin1String(".installer-1")) ? expected.erase(it) : it + 1;
+    QCOMPARE(snapshot(target()), expected);
+    QVERIFY(!QFileInfo::exists(temps[0]) && !QFileInfo::exists(temps[1]));
+    QVERIFY(!QFileInfo::exists(created));
+    QCOMPARE(QDir(journals()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+}
+
+void TestSafeInstall::runFolderRefusesUnusableTemporaryFolders_data()
+{
+    QTest::addColumn<QString>("temp");
+    QTest::newRow("missing") << "missing";
+    QTest::newRow("relative") << "relative";
+    QTest::newRow("a file") << "file";
+}
+
+void TestSafeInstall::runFolderRefusesUnusableTemporaryFolders()
+{
+    // The package must never land in the working folder, where the user
+    // may keep a file of the same name.
+    QFETCH(QString, temp);
+    QFile file(sandbox() + QStringLiteral("/file"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(sandbox()));
+    qputenv("TMPDIR",
+            temp == QLatin1String("relative") ? QByteArray("install")
+                                              : QFile::encodeName(sandbox() + '/' + temp));
+    RunFolder run;
+    const bool created = run.create(uniqueName());
+    qunsetenv("TMPDIR");
+    QDir::setCurrent(previous);
+    QVERIFY(!created);
+    QVERIFY2(run.errorMessage().startsWith(QLatin1String("The temporary folder")),
+             qPrintable(run.errorMessage()));
+    QCOMPARE(snapshot(sandbox()).keys(),
+             QStringList({ QStringLiteral("file"), QStringLiteral("install") }));
+
+    // A usable one gives each run a private folder of its own.
+    qputenv("TMPDIR", QFile::encodeName(sandbox()));
+    RunFolder first;
+    RunFolder second;
+    QVERIFY(first.create(uniqueName()) && second.create(uniqueName()));
+    qunsetenv("TMPDIR");
+    QVERIFY(first.path() != second.path());
+    QCOMPARE(QFile::permissions(first.path()) & 0x0077, QFileDevice::Permissions());
 }
 
 QTEST_GUILESS_MAIN(TestSafeInstall)
