@@ -27,7 +27,7 @@ constexpr int bufferSize = 256 * 1024;
 std::wstring nativePath(const QString &path)
 {
     // The \\?\ form lifts the 260-character limit on deep trees.
-    return (QStringLiteral("\\\\?\\") + QDir::toNativeSeparators(path)).toStdWString();
+    return QString(QStringLiteral("\\\\?\\") + QDir::toNativeSeparators(path)).toStdWString();
 }
 #else
 std::string nativePath(const QString &path)
