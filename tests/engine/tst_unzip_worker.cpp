@@ -111,6 +111,7 @@ private slots:
     void installsFromSameOrOtherVolume();
     void reportsFolderInPlaceOfFile();
     void limitsProgressSignals();
+    void installsDeepPathsWhole();
     void judgesEntryNames_data();
     void judgesEntryNames();
 
@@ -591,6 +592,23 @@ void TestUnzipWorker::limitsProgressSignals()
     QVERIFY2(
         times.size() <= 2 + clock.elapsed() / UnzipWorker::progressIntervalMs,
         qPrintable(QStringLiteral("%1 signals in %2 ms").arg(times.size()).arg(clock.elapsed())));
+}
+
+void TestUnzipWorker::installsDeepPathsWhole()
+{
+    // 20 folders of 98 bytes and a 25-byte file name: 2,005 bytes, every
+    // step within the file system's limit, nothing shortened.
+    QString deep;
+    for (int i = 0; i < 20; ++i)
+        deep += QString(98, QChar('a' + i)) + QLatin1Char('/');
+    deep += QStringLiteral("the-end-of-a-long-way.txt");
+    QCOMPARE(deep.toUtf8().size(), 2005);
+    ZipBuilder zip;
+    zip.addFile(deep, "deep");
+    QVERIFY(zip.write(zipPath()));
+    const Outcome outcome = runWorker(zipPath(), 4, target());
+    QCOMPARE(outcome.results.first().first, int(NoError));
+    QCOMPARE(readFile(target() + QLatin1Char('/') + deep), QByteArray("deep"));
 }
 
 void TestUnzipWorker::judgesEntryNames_data()
