@@ -3,10 +3,31 @@
 #include "app/program_files_folder.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
+
+namespace {
+
+// The product's name becomes one folder below Program Files and the name
+// of its uninstall entry: it must name exactly one folder on Windows, where
+// the product is at home, and on Linux.
+bool isSingleFolderName(const QString &name)
+{
+    static const QRegularExpression refused(QStringLiteral("[\\\\/<>:\"|?*\\x00-\\x1f]"));
+    static const QRegularExpression device(
+        QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
+        && !name.contains(refused) && !name.endsWith(QLatin1Char('.'))
+        && !name.endsWith(QLatin1Char(' ')) && !device.match(name).hasMatch()
+        && name.toUtf8().size() <= 255;
+}
+
+} // namespace
 
 InstallerConfig readInstallerConfig(const QString &iniPath, const QString &programFiles)
 {
@@ -55,6 +76,12 @@ InstallerConfig readInstallerConfig(const QString &iniPath, const QString &progr
             config.*listKey.field = value.toStringList().join(QLatin1Char(','));
         else if (value.isValid())
             config.*listKey.field = value.toString();
+    }
+
+    if (!isSingleFolderName(config.productName)) {
+        qWarning().noquote() << "settings.ini: productName" << config.productName
+                             << "is not a single folder name; using Velmar";
+        config.productName = InstallerConfig().productName;
     }
 
     // No presence test: a missing or non-numeric value is simply 0.

@@ -11,4 +11,5 @@ enum InstallError {
     UnzipDirFailed = 5,
     PackageMissing = 6,
     UnzipFailed = 7,
+    DiskFull = 8,
 };

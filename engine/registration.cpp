@@ -40,27 +40,38 @@ bool placeShortcut(const Shortcut &shortcut)
 
 } // namespace
 
-void registerInstallation()
+void registerInstallation(const RegistrationReport &report)
 {
-    registerInstallation(*installerConfig());
+    registerInstallation(*installerConfig(), report);
 }
 
-void registerInstallation(const InstallerConfig &config)
+void registerInstallation(const InstallerConfig &config, const RegistrationReport &report)
 {
     const RegistrationPlan plan = buildRegistrationPlan(config);
-    for (const QString &problem : plan.problems)
+    const auto tell = [&report](const QString &what, bool written) {
+        if (report)
+            report(QStringLiteral("Registration: %1: %2")
+                       .arg(what, written ? QStringLiteral("written") : QStringLiteral("failed")));
+    };
+    for (const QString &problem : plan.problems) {
         qWarning().noquote() << "Registration:" << problem;
+        if (report)
+            report(QStringLiteral("Registration: skipped: ") + problem);
+    }
 
     // Every step is tried whatever the one before did: a missing protocol
     // must not cost the user the shortcuts.
     if (!plan.urlProtocol.registry.isEmpty())
-        RegistrationApplier::applyUrlProtocol(plan.urlProtocol);
+        tell(QStringLiteral("URL protocol ") + plan.urlProtocol.scheme,
+             RegistrationApplier::applyUrlProtocol(plan.urlProtocol));
     if (!plan.applicationPath.registry.isEmpty())
-        RegistrationApplier::applyApplicationPath(plan.applicationPath);
+        tell(QStringLiteral("application path ") + plan.applicationPath.executablePath,
+             RegistrationApplier::applyApplicationPath(plan.applicationPath));
     if (!plan.uninstall.registry.isEmpty())
-        RegistrationApplier::applyUninstallEntry(plan.uninstall);
+        tell(QStringLiteral("uninstall entry ") + plan.uninstallCommand,
+             RegistrationApplier::applyUninstallEntry(plan.uninstall));
     for (const Shortcut &shortcut : plan.shortcuts)
-        placeShortcut(shortcut);
+        tell(QStringLiteral("shortcut ") + shortcut.fileName, placeShortcut(shortcut));
 }
 
 bool registerUrlProtocol(const QString &scheme, const QString &description,

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 struct InstallerConfig;
 
 // Makes an installed product known to the system once its files are in
@@ -12,8 +14,11 @@ struct InstallerConfig;
 
 // Registers the product of the process's configuration. Single failures
 // do not stop the rest and do not fail the installation; each is logged.
-void registerInstallation();
-void registerInstallation(const InstallerConfig &config);
+// report, when given, receives one line per write and its result, for the
+// installation log.
+using RegistrationReport = std::function<void(const QString &line)>;
+void registerInstallation(const RegistrationReport &report = {});
+void registerInstallation(const InstallerConfig &config, const RegistrationReport &report = {});
 
 // Registers scheme:// links to start executablePath (native separators) and
 // returns whether the registration was written, machine-wide or, when that

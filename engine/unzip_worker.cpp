@@ -1,30 +1,75 @@
 #include "engine/unzip_worker.h"
 
+#include "engine/archive_index.h"
 #include "engine/install_error.h"
-#include "engine/package_check.h"
+#include "engine/install_journal.h"
+#include "engine/install_log.h"
+#include "engine/package_extractor.h"
+#include "engine/placement.h"
 #include "engine/platform_helpers.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFileInfoList>
-#include <QStringList>
+#include <QHash>
 
-#include <quazip/JlCompress.h>
+#include <cmath>
 
-#ifndef Q_OS_WIN
-#include "platform/unix/file_move.h"
+#ifdef Q_OS_WIN
+#include "platform/win32/new_file.h"
+#else
+#include "platform/unix/new_file.h"
 #endif
 
 namespace {
 
-const int copyBufferSize = 1024 * 1024;
+// Unpacking writes every byte; placing only renames. The bar gives each its
+// share of the time it takes.
+constexpr double unpackShare = 0.9;
 
-bool isLink(const QFileInfo &info)
+bool volumeBlocks(const QString &path, quint64 *blockSize, quint64 *freeBlocks)
 {
-    // Not isSymLink(): on Windows that also takes .lnk shortcuts, which are
-    // ordinary files of the product.
-    return info.isSymbolicLink() || info.isJunction();
+    std::uint64_t size = 0;
+    std::uint64_t blocks = 0;
+#ifdef Q_OS_WIN
+    const bool known
+        = platform::volumeBlocks(QDir::toNativeSeparators(path).toStdWString(), &size, &blocks);
+#else
+    const bool known
+        = platform::volumeBlocks(QFile::encodeName(path).toStdString(), &size, &blocks);
+#endif
+    *blockSize = size;
+    *freeBlocks = blocks;
+    return known;
+}
+
+bool volumeFull(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return platform::volumeFull(QDir::toNativeSeparators(path).toStdWString());
+#else
+    return platform::volumeFull(QFile::encodeName(path).toStdString());
+#endif
+}
+
+// Bytes of the regular files below every path of the tree, the path itself
+// included.
+QHash<QString, quint64> bytesBelow(const ArchiveIndex &index)
+{
+    QHash<QString, quint64> sizes;
+    for (const ArchiveEntry &entry : index.entries()) {
+        if (entry.kind != ArchiveEntry::File)
+            continue;
+        QString path = entry.path;
+        for (;;) {
+            sizes[path] += entry.size;
+            const int slash = path.lastIndexOf(QLatin1Char('/'));
+            if (slash < 0)
+                break;
+            path.truncate(slash);
+        }
+    }
+    return sizes;
 }
 
 } // namespace
@@ -34,200 +79,149 @@ UnzipWorker::UnzipWorker(QObject *parent)
 {
 }
 
-void UnzipWorker::doWork(const QString &zip_file_name, qulonglong bytes_total,
-                         const QString &target_dir)
+void UnzipWorker::log(const QString &line)
 {
-    if (cancelled)
-        return;
-    if (!QFileInfo(target_dir).isDir()) {
-        emit done(TargetDirMissing, tr("The target dir is not exist."));
-        return;
-    }
+    if (m_log)
+        m_log->write(line);
+}
 
-    // The archive's directory is judged before anything is written.
-    QString message = checkPackage(zip_file_name);
-    if (!message.isEmpty()) {
-        emit done(UnzipFailed, message);
-        return;
-    }
-
-    // A fresh folder of our own: nothing is removed that was not created here.
-    const QString unpackName = uniqueName();
-    const QString unpackDir = QDir::temp().absoluteFilePath(unpackName);
-    if (!QDir::temp().mkdir(unpackName)) {
-        emit done(UnzipDirFailed, tr("Failed to create unzip dir."));
-        return;
-    }
-
-    int error = NoError;
-    if (JlCompress::extractDir(zip_file_name, unpackDir).isEmpty()) {
-        error = UnzipFailed;
-        message = tr("Failed to unzip install zip.");
-    } else if (!linksStayInside(unpackDir)) {
-        error = UnzipFailed;
-        message = tr("The install package is invalid: it holds a link that leads outside it.");
-    } else {
-        m_bytesTotal = bytes_total;
-        if (!copyTree(unpackDir, target_dir)) {
-            error = CopyFailed;
-            message = tr("Failed to copy files.");
-        }
-    }
-    // The unpacked copy goes after every outcome, cancelled runs included.
-    removeDirectory(QDir(unpackDir));
-    if (cancelled)
-        return;
+void UnzipWorker::finish(int error, const QString &message)
+{
+    if (error == NoError)
+        log(QStringLiteral("Installed the package"));
+    else
+        log(QStringLiteral("Error %1: %2").arg(error).arg(message));
     emit done(error, message);
 }
 
-QString UnzipWorker::checkPackage(const QString &zipFileName) const
+void UnzipWorker::advance(quint64 bytes, const QString &name, bool unpacking)
 {
-    const PackageListing listing = inspectPackage(zipFileName);
-    if (!listing.readable)
-        return tr("Failed to unzip install zip.");
-    if (!listing.safe)
-        return tr("The install package is invalid: it would write outside its folder.");
-    const quint64 freeBytes = diskFreeSpace(QDir::temp());
-    if (listing.unpackedSize > freeBytes) {
-        return tr("Not enough free disk space in the temporary folder %1 to unpack the "
-                  "package: %2 MB needed, %3 MB free.")
-            .arg(QDir::toNativeSeparators(QDir::tempPath()))
-            .arg((listing.unpackedSize + 1048575) / 1048576)
-            .arg(freeBytes / 1048576);
-    }
-    return QString();
+    (unpacking ? m_unpackedBytes : m_placedBytes) += bytes;
+    if (m_sinceProgress.isValid() && m_sinceProgress.elapsed() < progressIntervalMs)
+        return;
+    m_sinceProgress.start();
+    const double total = double(m_totalBytes);
+    const double fraction = total <= 0 ? 0
+                                       : double(m_unpackedBytes) / total * unpackShare
+            + double(m_placedBytes) / total * (1 - unpackShare);
+    emit progress(qMin(fraction, 1.0), name);
 }
 
-bool UnzipWorker::copyTree(const QString &source, const QString &target)
+void UnzipWorker::doWork(const QString &zip_file_name, qulonglong bytes_total,
+                         const QString &target_dir)
 {
-    // Hidden entries are the product's files too (dot-files, files with the
-    // hidden attribute). Links are looked at as links, never followed.
-    const QFileInfoList entries = QDir(source).entryInfoList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    for (const QFileInfo &entry : entries) {
-        if (cancelled)
-            return false;
-        const QString name = entry.fileName();
-        const QString destination = target + QLatin1Char('/') + name;
-        if (isLink(entry)) {
-            if (!copyLink(entry.absoluteFilePath(), destination))
-                return false;
-        } else if (entry.isDir()) {
-            if (!makeFolder(target, name) || !copyTree(entry.absoluteFilePath(), destination))
-                return false;
-        } else if (entry.isFile()) {
-            // Taken before the file may be moved away from where entry
-            // looks.
-            const quint64 size = static_cast<quint64>(entry.size());
-            if (!installFile(entry, destination))
-                return false;
-            if (m_bytesTotal > 0) {
-                m_bytesCopied += size;
-                emit progress(double(m_bytesCopied) / double(m_bytesTotal), name);
-            }
-        }
-        // Anything else (sockets, devices) is not part of a product.
+    // The package's own listing measures the work; the configured total
+    // only served the start page's first guess.
+    Q_UNUSED(bytes_total)
+    if (cancelled)
+        return;
+    if (!QFileInfo(target_dir).isDir()) {
+        finish(TargetDirMissing, tr("The target dir is not exist."));
+        return;
     }
-    return true;
-}
+    const QString installFolder = QFileInfo(target_dir).absoluteFilePath();
 
-bool UnzipWorker::makeFolder(const QString &target, const QString &name)
-{
-    const QString path = target + QLatin1Char('/') + name;
-    const QFileInfo existing(path);
-    // A link left in the install folder must not lead the copy elsewhere:
-    // it is replaced by a real folder.
-    if (isLink(existing)) {
-        if (!QFile::remove(path) && !QDir().rmdir(path))
-            return false;
-    } else if (existing.isDir()) {
-        return true;
+    const ArchiveIndex index = ArchiveIndex::read(zip_file_name);
+    if (!index.isValid()) {
+        finish(UnzipFailed, index.problem());
+        return;
     }
-    return QDir(target).mkdir(name);
-}
-
-bool UnzipWorker::installFile(const QFileInfo &source, const QString &destination)
-{
-#ifndef Q_OS_WIN
-    // The unpacked tree is ours and is deleted afterwards, so where the
-    // temporary folder and the install folder share a volume (the usual
-    // case) the file is moved into place: one rename instead of creating,
-    // filling and later deleting a second file. With many small files,
-    // creating files is what the disk work costs most. The rename keeps the
-    // permission bits the unpacking gave the file, and it replaces an entry
-    // at the destination (a link included, which is never followed) just as
-    // the copy's delete-and-create does.
-    //
-    // Any refusal falls back to the copy: another volume (the common
-    // reason), or a destination that cannot be replaced, where the copy's
-    // own delete fails in turn and so reports the failure as before.
-    //
-    // Not on Windows: a moved file keeps the access rights it got in the
-    // user's private temporary folder instead of taking those of the install
-    // folder, so other users of the machine could not run the product.
-    if (platform::moveFile(QFile::encodeName(source.absoluteFilePath()).toStdString(),
-                           QFile::encodeName(destination).toStdString()))
-        return true;
-#endif
-    return copyFile(source, destination);
-}
-
-bool UnzipWorker::copyFile(const QFileInfo &source, const QString &destination)
-{
-    const QFileInfo existing(destination);
-    if ((existing.exists() || isLink(existing)) && !QFile::remove(destination))
-        return false;
-    // Not QFile::copy: on Linux it syncs every file to disk before renaming
-    // it into place, which makes a package of many small files crawl.
-    QFile in(source.absoluteFilePath());
-    QFile out(destination);
-    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return false;
-    // A new file only: whatever appeared at the destination since the
-    // removal (a link, say) is not written through.
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-        return false;
-    if (m_buffer.isEmpty())
-        m_buffer.resize(copyBufferSize);
-    bool copied = true;
-    for (;;) {
-        const qint64 length = in.read(m_buffer.data(), m_buffer.size());
-        if (length <= 0) {
-            copied = length == 0;
-            break;
-        }
-        if (out.write(m_buffer.constData(), length) != length) {
-            copied = false;
-            break;
-        }
+    int counts[3] = {};
+    for (const ArchiveEntry &entry : index.entries())
+        ++counts[entry.kind];
+    log(QStringLiteral("Package %1: %2 entries (%3 files, %4 folders, %5 links)")
+            .arg(zip_file_name)
+            .arg(index.entries().size())
+            .arg(counts[ArchiveEntry::File])
+            .arg(counts[ArchiveEntry::Folder])
+            .arg(counts[ArchiveEntry::Link]));
+    const QString missing = index.missingTopLevelFile(m_requiredFiles);
+    if (!missing.isEmpty()) {
+        finish(UnzipFailed, tr("The install package is incomplete: it lacks %1.").arg(missing));
+        return;
     }
-    // The permission bits travel with the file, so a packaged program stays
-    // executable.
-    copied = copied && out.setPermissions(source.permissions());
-    out.close();
-    if (!copied || out.error() != QFileDevice::NoError) {
-        out.remove();
-        return false;
-    }
-    return true;
-}
 
-bool UnzipWorker::copyLink(const QString &source, const QString &destination)
-{
-#ifdef Q_OS_WIN
-    // Links inside the package are only checked on Windows, not recreated:
-    // making them needs rights an ordinary user does not have.
-    Q_UNUSED(source)
-    Q_UNUSED(destination)
-    return true;
-#else
-    const QFileInfo link(source);
-    const QString target = link.dir().relativeFilePath(link.symLinkTarget());
-    const QFileInfo existing(destination);
-    if (existing.isDir() && !isLink(existing))
-        return false;
-    if ((existing.exists() || isLink(existing)) && !QFile::remove(destination))
-        return false;
-    return QFile::link(target, destination);
-#endif
+    // Staging inside the install folder: on the volume that receives the
+    // files, so that placing them is a rename each.
+    const QString runId = m_runId.isEmpty() ? uniqueName() : m_runId;
+    const QString work = installFolder + QStringLiteral("/.installer-") + runId;
+    if (m_journal) {
+        m_journal->add(QStringLiteral("install"), installFolder);
+        m_journal->add(QStringLiteral("work"), work);
+    }
+    if (!QDir().mkpath(work + QStringLiteral("/new"))) {
+        removeDirectory(QDir(work));
+        finish(UnzipDirFailed, tr("Failed to create unzip dir."));
+        return;
+    }
+    const QString staging = work + QStringLiteral("/new");
+
+    quint64 blockSize = 0;
+    quint64 freeBlocks = 0;
+    quint64 needed = 0;
+    const bool measured = volumeBlocks(staging, &blockSize, &freeBlocks);
+    if (measured && (!index.blocksNeeded(blockSize, &needed) || !index.fileBytes(&m_totalBytes))) {
+        removeDirectory(QDir(work));
+        finish(UnzipFailed,
+               tr("The install package is invalid: its files claim more space than any disk "
+                  "holds."));
+        return;
+    }
+    const bool fits = measured && needed <= freeBlocks;
+    log(QStringLiteral("Install volume: %1 blocks of %2 bytes free, %3 needed")
+            .arg(freeBlocks)
+            .arg(blockSize)
+            .arg(needed));
+    if (!fits) {
+        removeDirectory(QDir(work));
+        const auto megabytes = [blockSize](quint64 blocks) {
+            return QString::number(std::ceil(double(blocks) * double(blockSize) / 1048576.0), 'f',
+                                   0);
+        };
+        finish(DiskFull,
+               tr("Not enough free disk space in %1: %2 MB needed, %3 MB free.")
+                   .arg(QDir::toNativeSeparators(installFolder), megabytes(needed),
+                        megabytes(freeBlocks)));
+        return;
+    }
+
+    m_sinceProgress.invalidate();
+    PackageExtractor extractor(zip_file_name, index, staging);
+    extractor.setCancelFlag(&cancelled);
+    extractor.setProgress(
+        [this](quint64 bytes, const QString &name) { advance(bytes, name, true); });
+    const PackageExtractor::Result unpacked = extractor.run();
+    if (unpacked != PackageExtractor::Done) {
+        removeDirectory(QDir(work));
+        if (unpacked == PackageExtractor::Cancelled)
+            return;
+        finish(unpacked == PackageExtractor::DiskFull ? DiskFull : UnzipFailed,
+               extractor.message());
+        return;
+    }
+    log(QStringLiteral("Unpacked %1 bytes into %2").arg(m_unpackedBytes).arg(staging));
+
+    Placement placement(installFolder, work, m_journal);
+    placement.setSizes(bytesBelow(index));
+    placement.setCancelFlag(&cancelled);
+    placement.setProgress(
+        [this](quint64 bytes, const QString &name) { advance(bytes, name, false); });
+    const Placement::Result placed = placement.run();
+    if (placed != Placement::Done) {
+        // Asked before the undo frees the staged files again.
+        const bool full = placed == Placement::Failed && volumeFull(work);
+        placement.undo();
+        removeDirectory(QDir(work));
+        if (placed == Placement::Cancelled)
+            return;
+        if (full)
+            finish(DiskFull, tr("The disk is full: %1").arg(placement.message()));
+        else
+            finish(CopyFailed, placement.message());
+        return;
+    }
+    placement.commit();
+    m_sinceProgress.invalidate();
+    emit progress(1.0, QString());
+    finish(NoError, QString());
 }

@@ -1,17 +1,23 @@
 #pragma once
 
-#include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 
-class QFileInfo;
+class InstallJournal;
+class InstallLog;
 
 // Turns the downloaded package into installed files, on a worker thread of
-// its own: checks the archive, unpacks it into a fresh folder in the system
-// temporary folder, copies that tree into the install folder with progress by
-// bytes, removes the unpacked copy and reports the result once.
+// its own, all or nothing: judges the archive's whole listing, checks the
+// install volume's free space against it, unpacks into a staging folder
+// inside the install folder (so the later moves are renames on one volume),
+// checks that the product's program and uninstaller are there, and only then
+// moves the tree into place, setting aside what it replaces until every
+// entry is in. Any failure or a cancel puts the install folder back as it
+// was. Reports progress by bytes and the result once.
 class UnzipWorker : public QObject
 {
     Q_OBJECT
@@ -19,31 +25,44 @@ class UnzipWorker : public QObject
 public:
     explicit UnzipWorker(QObject *parent = nullptr);
 
-    // Set from the GUI thread to stop the work between two entries; a
-    // cancelled run ends without a done signal.
+    // Set from the GUI thread to stop the work; a cancelled run undoes what
+    // it did and ends without a done signal.
     std::atomic<bool> cancelled { false };
+
+    // Set before doWork, from the thread that creates the worker.
+    // Files that must lie at the top of the installed tree.
+    void setRequiredFiles(const QStringList &names) { m_requiredFiles = names; }
+    // Where every step is announced; may be left unset.
+    void setJournal(InstallJournal *journal) { m_journal = journal; }
+    void setLog(InstallLog *log) { m_log = log; }
+    // Names this run's staging folder; unique per run.
+    void setRunId(const QString &runId) { m_runId = runId; }
+
+    // The most progress signals per second; the GUI thread need not repaint
+    // more often than the eye can follow.
+    static constexpr int progressIntervalMs = 33;
 
 public slots:
     void doWork(const QString &zip_file_name, qulonglong bytes_total, const QString &target_dir);
 
 signals:
-    // After each copied file: the fraction of bytes_total copied so far (may
-    // pass 1.0 when bytes_total was too small) and the file's name.
+    // The fraction of the work done (unpacking, then placing, by bytes of
+    // the package's own listing) and the entry's name.
     void progress(double percent, const QString &current = QString());
     void done(int error, const QString &message);
 
 private:
-    // Why the archive must not be unpacked (unreadable, hostile, too big for
-    // the temporary folder), or empty when it may.
-    QString checkPackage(const QString &zipFileName) const;
-    bool copyTree(const QString &source, const QString &target);
-    bool copyLink(const QString &source, const QString &destination);
-    // Moves or, across volumes, copies one unpacked file into place.
-    bool installFile(const QFileInfo &source, const QString &destination);
-    bool copyFile(const QFileInfo &source, const QString &destination);
-    bool makeFolder(const QString &target, const QString &name);
+    void finish(int error, const QString &message);
+    void log(const QString &line);
+    void advance(quint64 bytes, const QString &name, bool unpacking);
 
-    quint64 m_bytesTotal = 0;
-    quint64 m_bytesCopied = 0;
-    QByteArray m_buffer;
+    QStringList m_requiredFiles;
+    InstallJournal *m_journal = nullptr;
+    InstallLog *m_log = nullptr;
+    QString m_runId;
+
+    quint64 m_totalBytes = 0;
+    quint64 m_unpackedBytes = 0;
+    quint64 m_placedBytes = 0;
+    QElapsedTimer m_sinceProgress;
 };

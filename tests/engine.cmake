@@ -28,3 +28,20 @@ installer_add_test(tst_package_trust
 installer_add_test(tst_range_resume
     SOURCES engine/tst_range_resume.cpp
     LIBS installer_engine)
+
+installer_add_test(tst_archive_index
+    SOURCES engine/tst_archive_index.cpp
+    LIBS installer_engine)
+
+# Runs one installation with a journal in a process of its own, so that a
+# test can kill it during placement and start the recovery afterwards.
+add_executable(engine_test_installer engine/engine_test_installer.cpp)
+target_link_libraries(engine_test_installer PRIVATE installer_engine)
+set_target_properties(engine_test_installer PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${INSTALLER_TEST_DIR})
+
+installer_add_test(tst_safe_install
+    SOURCES engine/tst_safe_install.cpp
+    LIBS installer_engine)
+target_compile_definitions(tst_safe_install PRIVATE
+    ENGINE_TEST_INSTALLER="$<TARGET_FILE:engine_test_installer>")
+add_dependencies(tst_safe_install engine_test_installer)

@@ -4,12 +4,15 @@
 #include "engine/download_task.h"
 #include "engine/install_error.h"
 #include "engine/package_mirrors.h"
+#include "engine/install_journal.h"
 #include "engine/platform_helpers.h"
 #include "engine/registration.h"
 #include "engine/unzip_worker.h"
 #include "toolkit/messagebox.h"
 #include "wizard/main_window.h"
 
+#include <QCoreApplication>
+#include <QDebug>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -30,7 +33,8 @@ namespace {
 constexpr int slideIntervalMs = 5000;
 constexpr int slideAnimationMs = 500;
 
-// The download fills the first half of the bar, the copy the second.
+// The download fills the first half of the bar, unpacking and placing the
+// second.
 constexpr int downloadShare = 50;
 constexpr int fullBar = 100;
 
@@ -50,6 +54,15 @@ InstallWidget::InstallWidget(QWidget *parent)
     : WizardWidget(parent)
 {
     buildWidgets();
+
+    // Once per process, before any run of its own: a run that was killed
+    // is undone (or finished, when it had committed) and its leftovers go.
+    static bool recovered = false;
+    if (!recovered) {
+        recovered = true;
+        for (const QString &line : InstallJournal::recoverAll(InstallJournal::defaultFolder()))
+            qInfo().noquote() << line;
+    }
 
     m_slideTimer = new QTimer(this);
     m_slideTimer->setInterval(slideIntervalMs);
@@ -111,7 +124,72 @@ void InstallWidget::buildWidgets()
 
 QString InstallWidget::packagePath() const
 {
-    return QDir::temp().absoluteFilePath(m_packageName);
+    return m_runFolder.filePath(m_packageName);
+}
+
+bool InstallWidget::beginRun(QString *message)
+{
+    m_runId = uniqueName();
+    if (!m_runFolder.create(m_runId)) {
+        *message = m_runFolder.errorMessage();
+        return false;
+    }
+    m_log.open(m_runFolder.filePath(InstallLog::fileName()));
+    if (!m_journal.begin(InstallJournal::defaultFolder(), m_runId)
+        || !m_journal.add(QStringLiteral("temp"), m_runFolder.path())) {
+        *message = tr("The installation journal cannot be written in %1.")
+                       .arg(QDir::toNativeSeparators(InstallJournal::defaultFolder()));
+        m_log.write(*message);
+        return false;
+    }
+    const InstallerConfig *config = installerConfig();
+    m_log.write(QStringLiteral("Installer %1 installing %2 %3")
+                    .arg(QCoreApplication::applicationVersion(), config->productName,
+                         config->productVersion));
+    m_log.write(QStringLiteral("Package URL: ") + config->packageUrl);
+    m_log.write(QStringLiteral("Install folder: ") + config->installDir);
+    m_log.write(QStringLiteral("Temporary folder: ") + m_runFolder.path());
+    m_log.write(QStringLiteral("Journal: ") + m_journal.path());
+    return true;
+}
+
+bool InstallWidget::ensureInstallFolder(const QString &folder)
+{
+    QString outermost;
+    for (QString path = QDir::cleanPath(QDir(folder).absolutePath()); !QFileInfo::exists(path);) {
+        outermost = path;
+        const QString parent = QFileInfo(path).path();
+        if (parent == path)
+            break;
+        path = parent;
+    }
+    if (!outermost.isEmpty()) {
+        m_journal.add(QStringLiteral("created"), outermost);
+        m_createdFolder = outermost;
+        m_log.write(QStringLiteral("Creating the install folder from ") + outermost);
+    }
+    return QDir().mkpath(folder) && QFileInfo(folder).isDir();
+}
+
+void InstallWidget::endRun(bool succeeded)
+{
+    const QString installDir = installerConfig()->installDir;
+    if (!succeeded && !m_createdFolder.isEmpty())
+        InstallJournal::removeEmptyFolders(installDir, m_createdFolder);
+    m_createdFolder.clear();
+    m_journal.end();
+    // The package is of no use to a later run, which downloads afresh into a
+    // folder of its own; the log stays beside it after a failure, and moves
+    // beside the product after a success.
+    if (succeeded) {
+        m_log.copyTo(QDir(installDir).absoluteFilePath(InstallLog::fileName()));
+        m_log.close();
+        removeDirectory(QDir(m_runFolder.path()));
+    } else if (!m_runFolder.path().isEmpty()) {
+        QFile::remove(packagePath());
+        QFile::remove(packagePath() + QStringLiteral(".tmp"));
+        m_log.close();
+    }
 }
 
 void InstallWidget::start()
@@ -120,13 +198,17 @@ void InstallWidget::start()
         return;
 
     const InstallerConfig *config = installerConfig();
+    QString message;
+    if (!beginRun(&message)) {
+        finish(LocalFileFailed, message);
+        return;
+    }
     m_packageName = fileNameFromPath(packageMirrors(config->packageUrl).value(0));
     if (!isPlainFileName(m_packageName)) {
         finish(LocalFileFailed, QStringLiteral("Can't open the local file."));
         return;
     }
     const QString path = packagePath();
-    QFile::remove(path);
 
     m_statusLabel->setText(tr("Download the package"));
 
@@ -134,6 +216,8 @@ void InstallWidget::start()
     m_downloadTask->setPackageChecks(config->packageSha256, config->packagePublicKey);
     connect(m_downloadTask, &DownloadTask::progress, this, &InstallWidget::onDownloadProgress);
     connect(m_downloadTask, &DownloadTask::done, this, &InstallWidget::onDownloadDone);
+    connect(m_downloadTask, &DownloadTask::logMessage, this,
+            [this](const QString &line) { m_log.write(line); });
     m_downloadTask->start();
 }
 
@@ -182,13 +266,17 @@ void InstallWidget::startUnpacking()
         finish(PackageMissing, tr("The install zip is not exist."));
         return;
     }
+    m_log.write(QStringLiteral("Downloaded %1 (%2 bytes)").arg(path).arg(QFileInfo(path).size()));
 
-    // Unpacking reports no progress of its own; the bar keeps the download's
-    // last value until the first file has been copied.
     m_statusLabel->setText(tr("In progress"));
     m_percentLabel->setText(tr("unzipping (50%)"));
 
+    const InstallerConfig *config = installerConfig();
     m_worker = new UnzipWorker;
+    m_worker->setRequiredFiles({ config->programName, QStringLiteral("uninst.exe") });
+    m_worker->setJournal(&m_journal);
+    m_worker->setLog(&m_log);
+    m_worker->setRunId(m_runId);
     m_workerThread = new QThread(this);
     m_worker->moveToThread(m_workerThread);
     connect(this, &InstallWidget::copyRequested, m_worker, &UnzipWorker::doWork);
@@ -196,8 +284,7 @@ void InstallWidget::startUnpacking()
     connect(m_worker, &UnzipWorker::done, this, &InstallWidget::finish);
     m_workerThread->start(QThread::InheritPriority);
 
-    const InstallerConfig *config = installerConfig();
-    if (QDir().mkpath(config->installDir))
+    if (ensureInstallFolder(config->installDir))
         emit copyRequested(path, config->bytesTotal, config->installDir);
     else
         finish(TargetDirMissing, tr("Target dir is not exist."));
@@ -225,15 +312,18 @@ void InstallWidget::finish(int error, const QString &message)
     InstallerConfig *config = installerConfig();
     if (error != NoError) {
         config->installSucceeded = false;
-        // The package stays in the temporary folder.
+        m_log.write(QStringLiteral("Installation failed (%1): %2").arg(error).arg(message));
+        endRun(false);
         Messagebox::question(MainWindow::instance(), tr("Install ") + config->productText,
                              tr("Failed to install(") + message + QLatin1Char(')'),
                              QDialogButtonBox::Ok, QDialogButtonBox::Ok, {});
     } else {
-        QFile::remove(packagePath());
         // Registry and shortcut results do not change the outcome: the
-        // product counts as installed once its files are in place.
-        registerInstallation();
+        // product counts as installed once its files are in place. Each
+        // result goes into the log.
+        registerInstallation([this](const QString &line) { m_log.write(line); });
+        m_log.write(QStringLiteral("Installation succeeded"));
+        endRun(true);
         config->installSucceeded = true;
     }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/install_journal.h"
+#include "engine/install_log.h"
+#include "engine/run_folder.h"
 #include "wizard/wizard_widget.h"
 
 #include <QString>
@@ -13,11 +16,13 @@ class QThread;
 class QTimer;
 class UnzipWorker;
 
-// The progress page runs one whole installation: it downloads the package
-// into the temporary folder, has it unpacked and copied into the install
-// folder on a worker thread, and registers the product. One bar shows the
-// whole run (download 0-50, copy 50-100) under a slideshow of three pictures.
-// Every run, good or bad, ends in finish().
+// The progress page conducts one whole installation: it downloads the
+// package into the run's private temporary folder, has the worker thread
+// unpack and place it, and registers the product, keeping the run's journal
+// and log. One bar shows the whole run (download 0-50, unpacking and
+// placing 50-100) under a slideshow of three pictures. Every run, good or
+// bad, ends in finish(). The first page of a process also puts right what
+// an earlier, interrupted run left behind.
 class InstallWidget : public WizardWidget
 {
     Q_OBJECT
@@ -40,6 +45,13 @@ signals:
 private:
     void buildWidgets();
     QString packagePath() const;
+    // Starts the run's temporary folder, log and journal; false when one
+    // cannot be made, with the reason in *message.
+    bool beginRun(QString *message);
+    // Creates the install folder when missing, noting in the journal the
+    // outermost folder made, so a failed run can take it away again.
+    bool ensureInstallFolder(const QString &folder);
+    void endRun(bool succeeded);
 
     void onDownloadProgress(qint64 received, qint64 total);
     void onDownloadDone(int error, const QString &message);
@@ -60,6 +72,11 @@ private:
 
     DownloadTask *m_downloadTask = nullptr;
     QString m_packageName;
+    QString m_runId;
+    RunFolder m_runFolder;
+    InstallLog m_log;
+    InstallJournal m_journal;
+    QString m_createdFolder;
     QThread *m_workerThread = nullptr;
     UnzipWorker *m_worker = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "wizard/starting_widget.h"
 
 #include "app/installer_config.h"
+#include "engine/earlier_installation.h"
 #include "engine/platform_helpers.h"
 #include "toolkit/elided_check_box.h"
 #include "toolkit/messagebox.h"
@@ -182,6 +183,8 @@ void StartingWidget::startInstall()
         ToastLabel::showText(tr("Space is not enough."), this, noticeMs, QString());
         return;
     }
+    if (!mayUseFolder())
+        return;
 
     installerConfig()->autoStart = m_autoStartBox->isChecked();
     if (MainWindow *window = MainWindow::instance())
@@ -236,6 +239,22 @@ bool StartingWidget::enoughSpace()
     QDir parent(installerConfig()->installDir);
     parent.cdUp();
     return diskFreeSpace(parent) >= installerConfig()->bytesTotal;
+}
+
+bool StartingWidget::mayUseFolder()
+{
+    // An upgrade goes over its own earlier installation without a word; a
+    // folder with anyone else's files in it is the user's call.
+    const InstallerConfig *config = installerConfig();
+    if (!isFolderWithEntries(config->installDir)
+        || holdsEarlierInstallation(*config, config->installDir))
+        return true;
+    const int answer = Messagebox::question(
+        this, tr("Prompt"),
+        tr("The folder %1 already contains files. Install into it anyway?")
+            .arg(QDir::toNativeSeparators(config->installDir)),
+        QDialogButtonBox::Yes | QDialogButtonBox::No, QDialogButtonBox::No, {});
+    return answer == QDialogButtonBox::Yes;
 }
 
 void StartingWidget::revealInstallDir()

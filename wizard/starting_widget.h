@@ -30,6 +30,9 @@ private:
     bool endRunningProduct();
     bool installDirUsable();
     bool enoughSpace();
+    // False when the folder holds someone else's files and the user would
+    // rather not install there.
+    bool mayUseFolder();
     void revealInstallDir();
 
     QPushButton *m_installButton = nullptr;

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,7 +20,8 @@ private slots:
     void init();
     void noFileGivesTheDefaults();
     void everyKeyIsRead();
-    void emptyProductNameInstallsIntoProgramFiles();
+    void unusableProductNameFallsBackToTheDefault_data();
+    void unusableProductNameFallsBackToTheDefault();
     void presentButEmptyKeysEmptyTheirFields();
     void bytesTotal_data();
     void bytesTotal();
@@ -106,11 +108,34 @@ void TestInstallerConfig::everyKeyIsRead()
     QCOMPARE(config.installDir, QStringLiteral("/opt/Program Files (x86)/Orbel"));
 }
 
-void TestInstallerConfig::emptyProductNameInstallsIntoProgramFiles()
+void TestInstallerConfig::unusableProductNameFallsBackToTheDefault_data()
 {
-    const InstallerConfig config = readInstallerConfig(writeIni("productName=\n"), m_programFiles);
-    QCOMPARE(config.productName, QString());
-    QCOMPARE(config.installDir, m_programFiles);
+    // An empty name would install into the Program Files folder itself,
+    // ".." into its parent.
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("productName");
+    QTest::newRow("empty") << QByteArray("productName=") << "Velmar";
+    QTest::newRow("dot") << QByteArray("productName=.") << "Velmar";
+    QTest::newRow("dot dot") << QByteArray("productName=..") << "Velmar";
+    QTest::newRow("path") << QByteArray("productName=Orbel/bin") << "Velmar";
+    QTest::newRow("backslash path") << QByteArray("productName=..\\\\Orbel") << "Velmar";
+    QTest::newRow("character Windows refuses") << QByteArray("productName=Orbel?") << "Velmar";
+    QTest::newRow("trailing dot") << QByteArray("productName=Orbel.") << "Velmar";
+    QTest::newRow("device name") << QByteArray("productName=con") << "Velmar";
+    QTest::newRow("too long") << QByteArray("productName=") + QByteArray(256, 'o') << "Velmar";
+    QTest::newRow("spaces and dots inside")
+        << QByteArray("productName=Orbel Pro 2.0") << "Orbel Pro 2.0";
+}
+
+void TestInstallerConfig::unusableProductNameFallsBackToTheDefault()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, productName);
+    if (productName == QLatin1String("Velmar"))
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("productName")));
+    const InstallerConfig config = readInstallerConfig(writeIni(line + '\n'), m_programFiles);
+    QCOMPARE(config.productName, productName);
+    QCOMPARE(config.installDir, m_programFiles + QLatin1Char('/') + productName);
 }
 
 void TestInstallerConfig::presentButEmptyKeysEmptyTheirFields()

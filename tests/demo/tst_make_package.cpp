@@ -263,12 +263,13 @@ void TestMakePackage::installsThroughTheInstallerToExactlyFullProgress()
     // Exactly, not nearly: bytesTotal is the very sum the worker adds up.
     QVERIFY2(progress.last().first == 1.0,
              qPrintable(QString::number(progress.last().first, 'g', 17)));
-    // One report per file, hidden ones and links included, each counted once.
-    QStringList reported;
-    for (const auto &step : qAsConst(progress))
-        reported.append(step.second);
-    reported.sort();
-    QCOMPARE(reported, fileNamesBelow(product));
+    // Reports come at most about 30 times a second; each names a file of the
+    // product (the last one, 1.0, may name none).
+    const QStringList names = fileNamesBelow(product);
+    for (const auto &step : qAsConst(progress)) {
+        const QString name = step.second.section(QLatin1Char('/'), -1);
+        QVERIFY2(name.isEmpty() || names.contains(name), qPrintable(step.second));
+    }
     for (int i = 1; i < progress.size(); ++i)
         QVERIFY(progress.at(i).first >= progress.at(i - 1).first);
 

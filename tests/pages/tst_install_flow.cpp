@@ -5,6 +5,7 @@
 
 #include "wizard_harness.h"
 
+#include "engine/earlier_installation.h"
 #include "support/http_test_server.h"
 #include "support/message_box_answerer.h"
 #include "support/zip_builder.h"
@@ -18,6 +19,8 @@
 #include <QProgressBar>
 #include <QThread>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -71,6 +74,11 @@ private slots:
     void uncreatableInstallDirCopiesNothing();
     void packageNameOutsideTemporaryFolderIsRefused();
     void slideshowCyclesThroughThreePictures();
+    void folderWithOtherFilesAsksFirst_data();
+    void folderWithOtherFilesAsksFirst();
+    void upgradeAsksNothing();
+    void packageWithoutProgramFails();
+    void progressFillsTheSecondHalfWhileUnpacking();
 
 private:
     // Makes the product (the fake program under programName plus data
@@ -118,7 +126,7 @@ bool TstInstallFlow::makeProduct()
         return false;
     m_product.clear();
     m_product.insert(installerConfig()->programName, program.readAll());
-    m_product.insert(QStringLiteral("uninst.sh"), "#!/bin/sh\nexit 0\n");
+    m_product.insert(QStringLiteral("uninst.exe"), "#!/bin/sh\nexit 0\n");
     m_product.insert(QStringLiteral("data/readme.txt"), "Velmar readme\n");
     m_product.insert(QStringLiteral("data/levels/one.dat"), QByteArray(70000, 'x'));
 
@@ -167,8 +175,21 @@ void TstInstallFlow::fullInstallSucceedsAndLaunches()
     QCOMPARE(answerer.count(), 0);
     QVERIFY(config->installSucceeded);
 
-    // Every file of the product, with its contents, and nothing else.
-    QCOMPARE(treeOf(config->installDir), m_product);
+    // Every file of the product, with its contents, and the run's log
+    // beside it: paths, the download attempt, each registration write.
+    QMap<QString, QByteArray> installed = treeOf(config->installDir);
+    const QString log = QString::fromUtf8(installed.take(QStringLiteral("installer.log")));
+    QCOMPARE(installed, m_product);
+    const QStringList expectedLines = {
+        QStringLiteral("Package URL: ") + config->packageUrl,
+        QStringLiteral("Install folder: ") + config->installDir,
+        QStringLiteral("download attempt 1 of"),
+        QStringLiteral("entries (4 files"),
+        QStringLiteral("Registration: uninstall entry"),
+        QStringLiteral("Installation succeeded"),
+    };
+    for (const QString &line : expectedLines)
+        QVERIFY2(log.contains(line), qPrintable(line));
     QVERIFY(
         QFileInfo(QDir(config->installDir).absoluteFilePath(config->programName)).isExecutable());
     // The package and the unpacked copy are gone from the temporary folder.
@@ -257,11 +278,18 @@ void TstInstallFlow::damagedPackageFails()
     QVERIFY2(answerer.texts().first().startsWith(QStringLiteral("Failed to install(")),
              qPrintable(answerer.texts().first()));
     QVERIFY(treeOf(installerConfig()->installDir).isEmpty());
-    // No unpacked leftovers: at most the package itself stays behind.
-    const QStringList leftovers
+    // No unpacked leftovers: the run's folder keeps only its log, which the
+    // failure page offers.
+    const QStringList runs
         = QDir(tempFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    QVERIFY2(leftovers.isEmpty() || leftovers == QStringList { QStringLiteral("velmar.zip") },
-             qPrintable(leftovers.join(QLatin1Char(' '))));
+    QCOMPARE(runs.size(), 1);
+    const QDir run(QDir(tempFolder()).absoluteFilePath(runs.first()));
+    QCOMPARE(run.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList { QStringLiteral("installer.log") });
+    QVERIFY(readAll(run.absoluteFilePath(QStringLiteral("installer.log")))
+                .contains("Installation failed"));
+    QVERIFY(!QFileInfo::exists(installerConfig()->installDir));
+    QVERIFY(m_wizard.child<QPushButton>("view_log")->isEnabled());
 }
 
 void TstInstallFlow::uncreatableInstallDirCopiesNothing()
@@ -331,6 +359,105 @@ void TstInstallFlow::slideshowCyclesThroughThreePictures()
         QTRY_COMPARE(incoming->pos(), shown);
         QTRY_COMPARE(outgoing->pos(), gone);
     }
+}
+
+void TstInstallFlow::folderWithOtherFilesAsksFirst_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("No goes back to the start page") << "No";
+    QTest::newRow("Yes installs beside the user's files") << "Yes";
+}
+
+void TstInstallFlow::folderWithOtherFilesAsksFirst()
+{
+    QFETCH(QString, answer);
+    InstallerConfig *config = installerConfig();
+    config->packageUrl = serveFile(QStringLiteral("velmar.zip"), m_package);
+    const QString users
+        = QDir(config->installDir).absoluteFilePath(QStringLiteral("data/readme.txt"));
+    QVERIFY(writeFile(users, "the user's own readme"));
+    MessageBoxAnswerer answerer(answer);
+
+    m_wizard.show();
+    m_wizard.agreeAndInstall();
+    QTRY_COMPARE(answerer.count(), 1);
+    QCOMPARE(answerer.texts().first(),
+             QStringLiteral("The folder %1 already contains files. Install into it anyway?")
+                 .arg(QDir::toNativeSeparators(config->installDir)));
+    if (answer == QLatin1String("No")) {
+        QTest::qWait(200);
+        QCOMPARE(m_wizard.currentPage(), int(StartPage));
+        QCOMPARE(treeOf(config->installDir).keys(),
+                 QStringList { QStringLiteral("data/readme.txt") });
+        QCOMPARE(m_server->requestCount(QStringLiteral("/velmar.zip")), 0);
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_wizard.currentPage(), int(SuccessPage), installTimeoutMs);
+    // The package's readme replaces the user's: the user said yes.
+    QCOMPARE(readAll(users), m_product.value(QStringLiteral("data/readme.txt")));
+}
+
+void TstInstallFlow::upgradeAsksNothing()
+{
+    InstallerConfig *config = installerConfig();
+    config->packageUrl = serveFile(QStringLiteral("velmar.zip"), m_package);
+    MessageBoxAnswerer answerer(QStringLiteral("No"));
+    QVERIFY(runInstall());
+    QCOMPARE(m_wizard.currentPage(), int(SuccessPage));
+    m_wizard.destroy();
+
+    // The same folder again: the uninstall record names it.
+    config->installSucceeded = false;
+    QVERIFY(runInstall());
+    QCOMPARE(m_wizard.currentPage(), int(SuccessPage));
+    QCOMPARE(answerer.count(), 0);
+}
+
+void TstInstallFlow::packageWithoutProgramFails()
+{
+    ZipBuilder zip;
+    zip.addFile(QStringLiteral("uninst.exe"), "uninstaller");
+    zip.addFile(QStringLiteral("data/readme.txt"), "readme");
+    const QString zipPath = QDir(m_home.path()).absoluteFilePath(QStringLiteral("incomplete.zip"));
+    QVERIFY(zip.write(zipPath));
+    installerConfig()->packageUrl = serveFile(QStringLiteral("velmar.zip"), readAll(zipPath));
+    MessageBoxAnswerer answerer(QStringLiteral("OK"));
+
+    QVERIFY(runInstall());
+    QCOMPARE(m_wizard.currentPage(), int(FailurePage));
+    QCOMPARE(answerer.texts(),
+             QStringList { QStringLiteral("Failed to install(The install package is incomplete: "
+                                          "it lacks %1.)")
+                               .arg(installerConfig()->programName) });
+    // The folder the run created is gone again, and nothing was registered.
+    QVERIFY(!QFileInfo::exists(installerConfig()->installDir));
+    QVERIFY(!holdsEarlierInstallation(*installerConfig(), installerConfig()->installDir));
+}
+
+void TstInstallFlow::progressFillsTheSecondHalfWhileUnpacking()
+{
+    // Many small files, so unpacking takes a while.
+    ZipBuilder zip;
+    zip.addFile(installerConfig()->programName, "program", ZipBuilder::executable());
+    zip.addFile(QStringLiteral("uninst.exe"), "uninstaller");
+    for (int i = 0; i < 3000; ++i)
+        zip.addFile(QStringLiteral("data/%1.txt").arg(i), QByteArray(2000, 'd'));
+    const QString zipPath = QDir(m_home.path()).absoluteFilePath(QStringLiteral("many.zip"));
+    QVERIFY(zip.write(zipPath));
+    installerConfig()->packageUrl = serveFile(QStringLiteral("velmar.zip"), readAll(zipPath));
+
+    m_wizard.show();
+    auto *bar = m_wizard.page<InstallWidget>()->findChild<QProgressBar *>();
+    QList<int> values;
+    connect(bar, &QProgressBar::valueChanged, this, [&values](int value) { values << value; });
+    m_wizard.agreeAndInstall();
+    QTRY_COMPARE_WITH_TIMEOUT(m_wizard.currentPage(), int(SuccessPage), installTimeoutMs);
+    QCOMPARE(values.last(), 100);
+    for (int i = 1; i < values.size(); ++i)
+        QVERIFY(values.at(i) >= values.at(i - 1));
+    // Unpacking moves the bar past 50 before the end, instead of leaving it
+    // frozen at 50 until the files are in place.
+    QVERIFY(std::any_of(values.cbegin(), values.cend(), [](int v) { return v > 50 && v < 100; }));
 }
 
 WIZARD_TEST_MAIN(TstInstallFlow)

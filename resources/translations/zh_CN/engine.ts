@@ -108,5 +108,192 @@
         <source>Not enough free disk space in the temporary folder %1 to unpack the package: %2 MB needed, %3 MB free.</source>
         <translation>临时文件夹 %1 所在磁盘空间不足，无法解压安装包：需要 %2 MB，可用 %3 MB。</translation>
     </message>
+    <message>
+        <source>The install package is incomplete: it lacks %1.</source>
+        <translation>安装包不完整：缺少 %1。</translation>
+    </message>
+    <message>
+        <source>The install package is invalid: its files claim more space than any disk holds.</source>
+        <translation>安装包无效：其文件声明的大小超出了任何磁盘的容量。</translation>
+    </message>
+    <message>
+        <source>Not enough free disk space in %1: %2 MB needed, %3 MB free.</source>
+        <translation>%1 所在磁盘空间不足：需要 %2 MB，可用 %3 MB。</translation>
+    </message>
+    <message>
+        <source>The disk is full: %1</source>
+        <translation>磁盘已满：%1</translation>
+    </message>
+</context>
+<context>
+    <name>ArchiveIndex</name>
+    <message>
+        <source>The package is not a readable zip archive.</source>
+        <translation>安装包不是可读取的 zip 压缩文件。</translation>
+    </message>
+    <message>
+        <source>The package is invalid: the entry &quot;%1&quot; cannot be unpacked safely (%2).</source>
+        <translation>安装包无效：条目“%1”无法安全解压（%2）。</translation>
+    </message>
+    <message>
+        <source>The package is invalid: the entry &quot;%1&quot; is encrypted.</source>
+        <translation>安装包无效：条目“%1”已加密。</translation>
+    </message>
+    <message>
+        <source>The package is invalid: the entry &quot;%1&quot; is neither a file, a folder nor a link.</source>
+        <translation>安装包无效：条目“%1”既不是文件、文件夹，也不是链接。</translation>
+    </message>
+    <message>
+        <source>The package is invalid: the link &quot;%1&quot; cannot be read.</source>
+        <translation>安装包无效：无法读取链接“%1”。</translation>
+    </message>
+    <message>
+        <source>The package is invalid: two entries land on &quot;%1&quot;.</source>
+        <translation>安装包无效：有两个条目会写到同一位置“%1”。</translation>
+    </message>
+    <message>
+        <source>The package is invalid: &quot;%1&quot; lies below a file or link.</source>
+        <translation>安装包无效：“%1”位于文件或链接之下。</translation>
+    </message>
+    <message>
+        <source>The package is invalid: the link &quot;%1&quot; %2.</source>
+        <translation>安装包无效：链接“%1”%2。</translation>
+    </message>
+    <message>
+        <source>leads outside the package</source>
+        <translation>指向安装包之外</translation>
+    </message>
+    <message>
+        <source>leads to a name that cannot exist</source>
+        <translation>指向一个不可能存在的名称</translation>
+    </message>
+    <message>
+        <source>leads to nothing in the package</source>
+        <translation>未指向安装包中的任何内容</translation>
+    </message>
+    <message>
+        <source>leads round in a circle</source>
+        <translation>形成了循环</translation>
+    </message>
+</context>
+<context>
+    <name>EntryName</name>
+    <message>
+        <source>it has an empty folder name</source>
+        <translation>其中有空的文件夹名</translation>
+    </message>
+    <message>
+        <source>it leads out of its folder</source>
+        <translation>它会跳出所在文件夹</translation>
+    </message>
+    <message>
+        <source>a part of it is too long for the file system</source>
+        <translation>其中一段名称超出了文件系统允许的长度</translation>
+    </message>
+    <message>
+        <source>it holds a control character</source>
+        <translation>其中含有控制字符</translation>
+    </message>
+    <message>
+        <source>Windows cannot store the name</source>
+        <translation>Windows 无法保存该名称</translation>
+    </message>
+    <message>
+        <source>it is not valid UTF-8</source>
+        <translation>它不是有效的 UTF-8</translation>
+    </message>
+    <message>
+        <source>it is empty</source>
+        <translation>名称为空</translation>
+    </message>
+    <message>
+        <source>it is an absolute path</source>
+        <translation>它是绝对路径</translation>
+    </message>
+    <message>
+        <source>it names a drive</source>
+        <translation>它指定了驱动器</translation>
+    </message>
+    <message>
+        <source>it names no file</source>
+        <translation>它没有指定任何文件</translation>
+    </message>
+</context>
+<context>
+    <name>PackageExtractor</name>
+    <message>
+        <source>The package cannot be read.</source>
+        <translation>无法读取安装包。</translation>
+    </message>
+    <message>
+        <source>The package changed while it was unpacked.</source>
+        <translation>安装包在解压过程中发生了变化。</translation>
+    </message>
+    <message>
+        <source>The folder &quot;%1&quot; could not be created.</source>
+        <translation>无法创建文件夹“%1”。</translation>
+    </message>
+    <message>
+        <source>The entry &quot;%1&quot; cannot be read from the package.</source>
+        <translation>无法从安装包中读取条目“%1”。</translation>
+    </message>
+    <message>
+        <source>The disk is full: &quot;%1&quot; could not be written.</source>
+        <translation>磁盘已满：无法写入“%1”。</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; could not be created.</source>
+        <translation>无法创建“%1”。</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; could not be written.</source>
+        <translation>无法写入“%1”。</translation>
+    </message>
+    <message>
+        <source>The entry &quot;%1&quot; holds more data than the package states.</source>
+        <translation>条目“%1”的数据多于安装包所声明的大小。</translation>
+    </message>
+    <message>
+        <source>The entry &quot;%1&quot; has %2 bytes instead of the %3 the package states.</source>
+        <translation>条目“%1”有 %2 字节，而安装包声明为 %3 字节。</translation>
+    </message>
+    <message>
+        <source>The entry &quot;%1&quot; fails its CRC-32 check.</source>
+        <translation>条目“%1”未通过 CRC-32 校验。</translation>
+    </message>
+    <message>
+        <source>The entry &quot;%1&quot; is damaged in the package.</source>
+        <translation>安装包中的条目“%1”已损坏。</translation>
+    </message>
+    <message>
+        <source>The link &quot;%1&quot; could not be created.</source>
+        <translation>无法创建链接“%1”。</translation>
+    </message>
+</context>
+<context>
+    <name>Placement</name>
+    <message>
+        <source>The installation journal could not be written.</source>
+        <translation>无法写入安装日志记录。</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is a folder in the install folder, but the package has a file there.</source>
+        <translation>安装文件夹中的“%1”是一个文件夹，但安装包在该位置是一个文件。</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; in the install folder cannot be replaced.</source>
+        <translation>无法替换安装文件夹中的“%1”。</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be moved into the install folder.</source>
+        <translation>无法将“%1”移入安装文件夹。</translation>
+    </message>
+</context>
+<context>
+    <name>RunFolder</name>
+    <message>
+        <source>The temporary folder %1 cannot be used.</source>
+        <translation>无法使用临时文件夹 %1。</translation>
+    </message>
 </context>
 </TS>

@@ -55,6 +55,10 @@
         <source>The %1 cannot be terminated, please terminate it manually.</source>
         <translation>无法结束 %1，请手动结束它。</translation>
     </message>
+    <message>
+        <source>The folder %1 already contains files. Install into it anyway?</source>
+        <translation>文件夹 %1 中已有文件。仍要安装到该文件夹吗？</translation>
+    </message>
 </context>
 <context>
     <name>InstallWidget</name>
@@ -86,6 +90,10 @@
         <source>Failed to install(</source>
         <translation>安装失败(</translation>
     </message>
+    <message>
+        <source>The installation journal cannot be written in %1.</source>
+        <translation>无法在 %1 中写入安装日志记录。</translation>
+    </message>
 </context>
 <context>
     <name>SuccessWidget</name>
@@ -107,6 +115,10 @@
     <message>
         <source>Support</source>
         <translation>获取帮助</translation>
+    </message>
+    <message>
+        <source>View log</source>
+        <translation>查看日志</translation>
     </message>
 </context>
 </TS>

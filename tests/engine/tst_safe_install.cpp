@@ -1,0 +1,518 @@
+// All or nothing: a refused package, a full disk while unpacking or while
+// placing, and a run killed during placement all leave the earlier version
+// exactly as it was and nothing of the run anywhere; two runs at once do not
+// touch each other. Every test looks at the whole sandbox, so a write
+// outside the install folder would show.
+#include "engine/install_error.h"
+#include "engine/install_journal.h"
+#include "engine/platform_helpers.h"
+#include "engine/run_folder.h"
+#include "engine/unzip_worker.h"
+#include "support/raw_zip.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+Q_DECLARE_METATYPE(RawZip)
+
+namespace {
+
+// Every path below root with its contents (files) or target (links).
+QMap<QString, QByteArray> snapshot(const QString &root)
+{
+    QMap<QString, QByteArray> tree;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        QByteArray value = "folder";
+        if (info.isSymLink()) {
+            value = "link:" + QFile::encodeName(info.symLinkTarget());
+        } else if (info.isFile()) {
+            QFile file(path);
+            value = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
+        }
+        tree.insert(QDir(root).relativeFilePath(path), value);
+    }
+    return tree;
+}
+
+struct Result
+{
+    int error = -1;
+    QString message;
+};
+
+Result install(const QString &zip, const QString &target, const QStringList &required = {})
+{
+    UnzipWorker worker;
+    worker.setRequiredFiles(required);
+    Result result;
+    QObject::connect(&worker, &UnzipWorker::done, [&result](int error, const QString &message) {
+        result = { error, message };
+    });
+    worker.doWork(zip, 0, target);
+    return result;
+}
+
+RawZip version(const QByteArray &tag, int extraFiles = 0)
+{
+    RawZip zip;
+    zip.add("Velmar", "program " + tag, 0100755);
+    zip.add("uninst.exe", "uninstaller " + tag, 0100755);
+    zip.add("data/readme.txt", "readme " + tag);
+    zip.add("data/levels/one.dat", QByteArray(5000, tag.at(0)));
+    zip.addLink("data/current", "levels/one.dat");
+    for (int i = 0; i < extraFiles; ++i)
+        zip.add("more/f" + QByteArray::number(i), tag + QByteArray::number(i));
+    return zip;
+}
+
+struct Volume
+{
+    quint64 freeBlocks = 0;
+    quint64 freeEntries = 0;
+    bool operator==(const Volume &other) const
+    {
+        return freeBlocks == other.freeBlocks && freeEntries == other.freeEntries;
+    }
+};
+
+Volume volumeOf(const QString &path)
+{
+    struct statvfs status;
+    if (::statvfs(QFile::encodeName(path).constData(), &status) != 0)
+        return {};
+    return { quint64(status.f_bavail), quint64(status.f_favail) };
+}
+
+} // namespace
+
+class TestSafeInstall : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void refusedPackageLeavesEverythingAsItWas_data();
+    void refusedPackageLeavesEverythingAsItWas();
+    void upgradeReplacesFilesAndKeepsTheUsers();
+    void fullDiskWhileUnpackingChangesNothing();
+    void fullDiskWhilePlacingChangesNothing();
+    void killedPlacementIsPutRightAtTheNextStart();
+    void twoRunsWithOnePackageNameAtOnce();
+    void recoveryLeavesLiveRunsAlone();
+    void recoveryFinishesCommittedRunsAndRemovesLeftovers();
+    void runFolderRefusesUnusableTemporaryFolders_data();
+    void runFolderRefusesUnusableTemporaryFolders();
+
+private:
+    QString sandbox() const { return m_root->path(); }
+    QString target() const { return sandbox() + QStringLiteral("/install"); }
+    QString zipPath() const { return sandbox() + QStringLiteral("/package.zip"); }
+    QString journals() const { return sandbox() + QStringLiteral("/journals"); }
+    // Mounts a tmpfs of its own for the install folder; false (after a
+    // skip message) when the test cannot.
+    bool mountSmallVolume(const QString &options);
+    void installVersionOne();
+
+    std::unique_ptr<QTemporaryDir> m_root;
+    QString m_mounted;
+};
+
+void TestSafeInstall::init()
+{
+    m_root = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_root->isValid());
+    QVERIFY(QDir().mkpath(target()));
+}
+
+void TestSafeInstall::cleanup()
+{
+    if (!m_mounted.isEmpty())
+        QProcess::execute(QStringLiteral("umount"), { m_mounted });
+    m_mounted.clear();
+    m_root.reset();
+}
+
+bool TestSafeInstall::mountSmallVolume(const QString &options)
+{
+    if (geteuid() != 0) {
+        qWarning("not root: the full-disk tests need to mount a small tmpfs");
+        return false;
+    }
+    if (QProcess::execute(QStringLiteral("mount"),
+                          { QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                            options, QStringLiteral("tmpfs"), target() })
+        != 0) {
+        qWarning("mount -t tmpfs failed");
+        return false;
+    }
+    m_mounted = target();
+    return true;
+}
+
+void TestSafeInstall::installVersionOne()
+{
+    QVERIFY(version("1").write(zipPath()));
+    const Result first = install(zipPath(), target());
+    QCOMPARE(first.error, int(NoError));
+    QVERIFY(QFile::remove(zipPath()));
+    // The user's own file in the product's folder.
+    QFile notes(target() + QStringLiteral("/data/notes.txt"));
+    QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("mine") == 4);
+}
+
+void TestSafeInstall::refusedPackageLeavesEverythingAsItWas_data()
+{
+    QTest::addColumn<RawZip>("zip");
+    QTest::addColumn<QString>("reason");
+    {
+        RawZip zip = version("2");
+        zip.addLink("data/x", "../../../outside.txt");
+        zip.add("data/x", "attacker's text");
+        QTest::newRow("link, then a file of the same name") << zip << "land on";
+    }
+    {
+        RawZip zip = version("2");
+        zip.addLink(QByteArray(256, 't'), "..");
+        zip.add(QByteArray(256, 't') + "zzzz", "text");
+        QTest::newRow("names cut at 256 bytes would meet") << zip << "too long";
+    }
+    {
+        RawZip zip = version("2");
+        zip.add("data/" + QByteArray(300, 'n') + ".txt", "text");
+        QTest::newRow("300-byte name") << zip << "too long";
+    }
+    {
+        RawZip zip = version("2");
+        zip.add("data/\xff.txt", "one").flags = 0x0800;
+        zip.add("data/\xfe.txt", "two").flags = 0x0800;
+        QTest::newRow("invalid UTF-8 names") << zip << "UTF-8";
+    }
+    {
+        RawZip zip = version("2");
+        for (const char *name : { "big1", "big2" }) {
+            RawZip::Entry &entry = zip.add(name, "small");
+            entry.statesOtherSize = true;
+            entry.statedSize = quint64(1) << 63;
+        }
+        QTest::newRow("sizes of 2^63 bytes each") << zip << "space";
+    }
+    {
+        RawZip zip = version("2");
+        zip.add("data/damaged", "content").crcXor = 1;
+        QTest::newRow("wrong CRC-32") << zip << "CRC-32";
+    }
+    {
+        RawZip zip = version("2");
+        RawZip::Entry &entry = zip.add("data/short", "more than stated");
+        entry.statesOtherSize = true;
+        entry.statedSize = 4;
+        QTest::newRow("more data than stated") << zip << "data/short";
+    }
+    {
+        RawZip zip;
+        zip.add("Velmar", "program 2");
+        QTest::newRow("no uninstaller") << zip << "uninst.exe";
+    }
+    {
+        RawZip zip;
+        zip.add("uninst.exe", "uninstaller 2");
+        zip.add("bin/Velmar", "not at the top");
+        QTest::newRow("no program at the top") << zip << "Velmar";
+    }
+}
+
+void TestSafeInstall::refusedPackageLeavesEverythingAsItWas()
+{
+    QFETCH(RawZip, zip);
+    QFETCH(QString, reason);
+    installVersionOne();
+    QVERIFY(zip.write(zipPath()));
+    const QMap<QString, QByteArray> before = snapshot(sandbox());
+
+    const Result result
+        = install(zipPath(), target(), { QStringLiteral("Velmar"), QStringLiteral("uninst.exe") });
+    QVERIFY(result.error != NoError);
+    QVERIFY2(result.message.contains(reason), qPrintable(result.message));
+    QCOMPARE(snapshot(sandbox()), before);
+    QCOMPARE(snapshot(target()).value(QStringLiteral("Velmar")), QByteArray("program 1"));
+}
+
+void TestSafeInstall::upgradeReplacesFilesAndKeepsTheUsers()
+{
+    installVersionOne();
+    RawZip two = version("2");
+    two.add("data/new.txt", "new in 2");
+    QVERIFY(two.write(zipPath()));
+    QCOMPARE(install(zipPath(), target()).error, int(NoError));
+
+    const QMap<QString, QByteArray> after = snapshot(target());
+    QCOMPARE(after.value(QStringLiteral("Velmar")), QByteArray("program 2"));
+    QCOMPARE(after.value(QStringLiteral("data/readme.txt")), QByteArray("readme 2"));
+    QCOMPARE(after.value(QStringLiteral("data/new.txt")), QByteArray("new in 2"));
+    QCOMPARE(after.value(QStringLiteral("data/notes.txt")), QByteArray("mine"));
+    QCOMPARE(after.value(QStringLiteral("data/current")),
+             QByteArray("link:")
+                 + QFile::encodeName(target() + QStringLiteral("/data/levels/one.dat")));
+    // Nothing but the product and the user's file: no staging, nothing set
+    // aside.
+    QStringList top
+        = QDir(target()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    top.sort();
+    QCOMPARE(top,
+             QStringList({ QStringLiteral("Velmar"), QStringLiteral("data"),
+                           QStringLiteral("uninst.exe") }));
+}
+
+void TestSafeInstall::fullDiskWhileUnpackingChangesNothing()
+{
+    // Room for many bytes but few files: the volume fills up while the
+    // second version's many small files are unpacked.
+    if (!mountSmallVolume(QStringLiteral("size=16m,nr_inodes=64")))
+        QSKIP("cannot mount a tmpfs (needs root)");
+    installVersionOne();
+    RawZip two = version("2", 100);
+    QVERIFY(two.write(zipPath()));
+    const QMap<QString, QByteArray> before = snapshot(sandbox());
+    const Volume space = volumeOf(target());
+
+    const Result result = install(zipPath(), target());
+    QCOMPARE(result.error, int(DiskFull));
+    QVERIFY2(result.message.contains(QLatin1String("disk is full")), qPrintable(result.message));
+    QCOMPARE(snapshot(sandbox()), before);
+    QVERIFY(volumeOf(target()) == space);
+}
+
+void TestSafeInstall::fullDiskWhilePlacingChangesNothing()
+{
+    if (!mountSmallVolume(QStringLiteral("size=16m,nr_inodes=64")))
+        QSKIP("cannot mount a tmpfs (needs root)");
+    installVersionOne();
+    // The staged tree takes every free entry of the volume: the work folder,
+    // "new", the folders data, data/levels and more, the five entries of
+    // the product and the fillers. Setting the first replaced file aside
+    // then needs one more.
+    const quint64 freeEntries = volumeOf(target()).freeEntries;
+    QVERIFY(freeEntries > 10);
+    RawZip two = version("2", int(freeEntries - 10));
+    QVERIFY(two.write(zipPath()));
+    const QMap<QString, QByteArray> before = snapshot(sandbox());
+    const Volume space = volumeOf(target());
+
+    const Result result = install(zipPath(), target());
+    QCOMPARE(result.error, int(DiskFull));
+    QVERIFY2(result.message.contains(QLatin1String("disk is full")), qPrintable(result.message));
+    QVERIFY2(result.message.contains(QLatin1String("cannot be replaced")),
+             qPrintable(result.message));
+    QCOMPARE(snapshot(sandbox()), before);
+    QVERIFY(volumeOf(target()) == space);
+}
+
+void TestSafeInstall::killedPlacementIsPutRightAtTheNextStart()
+{
+    // Many files to replace make the placement long enough to be caught.
+    QVERIFY(version("1", 4000).write(zipPath()));
+    QCOMPARE(install(zipPath(), target()).error, int(NoError));
+    const QMap<QString, QByteArray> one = snapshot(target());
+    QVERIFY(version("2", 4000).write(zipPath()));
+    const QString temp = sandbox() + QStringLiteral("/run-temp");
+    QVERIFY(QDir().mkpath(temp));
+
+    QProcess installer;
+    installer.start(QStringLiteral(ENGINE_TEST_INSTALLER),
+                    { QStringLiteral("install"), zipPath(), target(), journals(), temp });
+    QVERIFY(installer.waitForStarted());
+    // Killed once the journal announces a good part of the placement.
+    bool killed = false;
+    QElapsedTimer waited;
+    waited.start();
+    while (!killed && installer.state() == QProcess::Running && waited.elapsed() < 60000) {
+        const QStringList found = QDir(journals()).entryList({ QStringLiteral("*.journal") });
+        if (!found.isEmpty()) {
+            QFile journal(journals() + QLatin1Char('/') + found.first());
+            if (journal.open(QIODevice::ReadOnly)) {
+                const QByteArray text = journal.readAll();
+                if (text.count("replace ") > 500 && !text.contains("commit")) {
+                    ::kill(pid_t(installer.processId()), SIGKILL);
+                    killed = true;
+                }
+            }
+        }
+        QThread::usleep(200);
+    }
+    installer.waitForFinished();
+    QVERIFY2(killed, "the placement ended before it could be killed");
+    QVERIFY(!QDir(target())
+                 .entryList(QDir::Hidden | QDir::AllEntries)
+                 .filter(QStringLiteral(".installer-"))
+                 .isEmpty());
+
+    // The next start.
+    QProcess next;
+    next.start(QStringLiteral(ENGINE_TEST_INSTALLER), { QStringLiteral("recover"), journals() });
+    QVERIFY(next.waitForFinished());
+    QVERIFY2(next.readAllStandardOutput().contains("Undid"), "no run was undone");
+
+    QCOMPARE(snapshot(target()), one);
+    QCOMPARE(QDir(journals()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+    QVERIFY(!QFileInfo::exists(temp));
+}
+
+void TestSafeInstall::twoRunsWithOnePackageNameAtOnce()
+{
+    qputenv("TMPDIR", QFile::encodeName(sandbox()));
+    RunFolder runs[2];
+    QThread threads[2];
+    UnzipWorker *workers[2];
+    int results[2] = { -1, -1 };
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(runs[i].create(uniqueName()));
+        QVERIFY(version(QByteArray::number(i + 1), 300)
+                    .write(runs[i].filePath(QStringLiteral("package.zip"))));
+        QVERIFY(QDir().mkpath(target() + QString::number(i)));
+        workers[i] = new UnzipWorker;
+        workers[i]->moveToThread(&threads[i]);
+        connect(&threads[i], &QThread::finished, workers[i], &QObject::deleteLater);
+        connect(workers[i], &UnzipWorker::done, this,
+                [&results, i](int error, const QString &) { results[i] = error; });
+        threads[i].start();
+    }
+    QVERIFY(runs[0].path() != runs[1].path());
+    for (int i = 0; i < 2; ++i)
+        QMetaObject::invokeMethod(workers[i], "doWork", Qt::QueuedConnection,
+                                  Q_ARG(QString, runs[i].filePath(QStringLiteral("package.zip"))),
+                                  Q_ARG(qulonglong, 0),
+                                  Q_ARG(QString, target() + QString::number(i)));
+    QTRY_VERIFY_WITH_TIMEOUT(results[0] != -1 && results[1] != -1, 60000);
+    for (QThread &thread : threads) {
+        thread.quit();
+        thread.wait();
+    }
+    qunsetenv("TMPDIR");
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(results[i], int(NoError));
+        const QMap<QString, QByteArray> tree = snapshot(target() + QString::number(i));
+        QCOMPARE(tree.value(QStringLiteral("Velmar")), "program " + QByteArray::number(i + 1));
+        QCOMPARE(tree.value(QStringLiteral("more/f299")), QByteArray::number(i + 1) + "299");
+    }
+}
+
+void TestSafeInstall::recoveryLeavesLiveRunsAlone()
+{
+    InstallJournal live;
+    QVERIFY(live.begin(journals(), uniqueName()));
+    const QString temp = sandbox() + QStringLiteral("/live-temp");
+    QVERIFY(QDir().mkpath(temp));
+    QVERIFY(live.add(QStringLiteral("temp"), temp));
+
+    // Another process starting now.
+    QProcess next;
+    next.start(QStringLiteral(ENGINE_TEST_INSTALLER), { QStringLiteral("recover"), journals() });
+    QVERIFY(next.waitForFinished());
+    QVERIFY(QFileInfo::exists(temp));
+    QVERIFY(QFileInfo::exists(live.path()));
+
+    live.end();
+    QVERIFY(!QFileInfo::exists(live.path()));
+}
+
+void TestSafeInstall::recoveryFinishesCommittedRunsAndRemovesLeftovers()
+{
+    // A run killed after its commit: the new files stay, its work folder
+    // (what was set aside) and temporary folder go. A run killed during the
+    // download: only its temporary folder and the install folder it made.
+    installVersionOne();
+    const QString work = target() + QStringLiteral("/.installer-1");
+    QVERIFY(QDir().mkpath(work + QStringLiteral("/old/data")));
+    QFile aside(work + QStringLiteral("/old/data/readme.txt"));
+    QVERIFY(aside.open(QIODevice::WriteOnly) && aside.write("readme 0") == 8);
+    aside.close();
+    const QString temps[]
+        = { sandbox() + QStringLiteral("/temp-1"), sandbox() + QStringLiteral("/temp-2") };
+    for (const QString &temp : temps)
+        QVERIFY(QDir().mkpath(temp + QStringLiteral("/package.zip.tmp")));
+    const QString created = sandbox() + QStringLiteral("/new-parent");
+    QVERIFY(QDir().mkpath(created + QStringLiteral("/Velmar")));
+    QVERIFY(QDir().mkpath(journals()));
+    const auto writeJournal = [this](const QString &name, const QByteArray &text) {
+        QFile file(journals() + QLatin1Char('/') + name);
+        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+    };
+    QVERIFY(writeJournal(QStringLiteral("1.journal"),
+                         "temp " + QFile::encodeName(temps[0]) + "\ninstall "
+                             + QFile::encodeName(target()) + "\nwork " + QFile::encodeName(work)
+                             + "\nreplace data/readme.txt\ncommit\n"));
+    QVERIFY(writeJournal(QStringLiteral("2.journal"),
+                         "temp " + QFile::encodeName(temps[1]) + "\ncreated "
+                             + QFile::encodeName(created) + "\ninstall "
+                             + QFile::encodeName(created + QStringLiteral("/Velmar")) + "\n"));
+    const QMap<QString, QByteArray> installed = snapshot(target());
+
+    const QStringList report = InstallJournal::recoverAll(journals());
+    QCOMPARE(report.size(), 3);
+    QMap<QString, QByteArray> expected = installed;
+    for (auto it = expected.begin(); it != expected.end();)
+        it = it.key().startsWith(QLatin1String(".installer-1")) ? expected.erase(it) : it + 1;
+    QCOMPARE(snapshot(target()), expected);
+    QVERIFY(!QFileInfo::exists(temps[0]) && !QFileInfo::exists(temps[1]));
+    QVERIFY(!QFileInfo::exists(created));
+    QCOMPARE(QDir(journals()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+}
+
+void TestSafeInstall::runFolderRefusesUnusableTemporaryFolders_data()
+{
+    QTest::addColumn<QString>("temp");
+    QTest::newRow("missing") << "missing";
+    QTest::newRow("relative") << "relative";
+    QTest::newRow("a file") << "file";
+}
+
+void TestSafeInstall::runFolderRefusesUnusableTemporaryFolders()
+{
+    // The package must never land in the working folder, where the user
+    // may keep a file of the same name.
+    QFETCH(QString, temp);
+    QFile file(sandbox() + QStringLiteral("/file"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(sandbox()));
+    qputenv("TMPDIR",
+            temp == QLatin1String("relative") ? QByteArray("install")
+                                              : QFile::encodeName(sandbox() + '/' + temp));
+    RunFolder run;
+    const bool created = run.create(uniqueName());
+    qunsetenv("TMPDIR");
+    QDir::setCurrent(previous);
+    QVERIFY(!created);
+    QVERIFY2(run.errorMessage().startsWith(QLatin1String("The temporary folder")),
+             qPrintable(run.errorMessage()));
+    QCOMPARE(snapshot(sandbox()).keys(),
+             QStringList({ QStringLiteral("file"), QStringLiteral("install") }));
+
+    // A usable one gives each run a private folder of its own.
+    qputenv("TMPDIR", QFile::encodeName(sandbox()));
+    RunFolder first;
+    RunFolder second;
+    QVERIFY(first.create(uniqueName()) && second.create(uniqueName()));
+    qunsetenv("TMPDIR");
+    QVERIFY(first.path() != second.path());
+    QCOMPARE(QFile::permissions(first.path()) & 0x0077, QFileDevice::Permissions());
+}
+
+QTEST_GUILESS_MAIN(TestSafeInstall)
+#include "tst_safe_install.moc"
