@@ -1,14 +1,16 @@
 #include "app/installer_config.h"
 
-#include "app/program_files_folder.h"
+#include "app/install_location.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QSettings>
 
-InstallerConfig readInstallerConfig(const QString &iniPath, const QString &programFiles)
+InstallerConfig readInstallerConfig(const QString &iniPath, const QString &programFiles,
+                                    bool perUserInstall)
 {
     InstallerConfig config;
+    config.perUserInstall = perUserInstall;
 
     QSettings settings(iniPath, QSettings::IniFormat);
     settings.setIniCodec("UTF-8");
@@ -47,9 +49,10 @@ InstallerConfig readInstallerConfig(const QString &iniPath, const QString &progr
 InstallerConfig *installerConfig()
 {
     // Function-local static: thread-safe creation, retried if it throws.
+    static const InstallLocation location = defaultInstallLocation();
     static InstallerConfig config
         = readInstallerConfig(QDir(QCoreApplication::applicationDirPath())
                                   .absoluteFilePath(QStringLiteral("settings.ini")),
-                              programFilesFolder());
+                              location.baseFolder, location.perUser);
     return &config;
 }

@@ -9,7 +9,7 @@ packages=(
     qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools
     libquazip1-qt5-dev zlib1g-dev libx11-dev libxrandr-dev
     # the Windows layer: cross compiler and Wine to run its tests
-    g++-mingw-w64-x86-64 wine wine64
+    g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64
     # tests: fuzzing, desktop entries, TLS certificates, a real X server
     clang libclang-rt-14-dev desktop-file-utils xdg-utils openssl ca-certificates
     xvfb xauth x11-utils xdotool imagemagick
