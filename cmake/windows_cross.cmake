@@ -18,3 +18,6 @@ endforeach()
 add_link_options(-static)
 set(ZLIB_LIBRARY /usr/x86_64-w64-mingw32/lib/libz.a CACHE FILEPATH "zlib, static" FORCE)
 set(ZLIB_INCLUDE_DIR /usr/x86_64-w64-mingw32/include CACHE PATH "zlib headers" FORCE)
+
+# What ships is stripped; the symbols stay in the object files of the build.
+add_link_options($<$<CONFIG:Release>:-s>)

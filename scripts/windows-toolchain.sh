@@ -60,13 +60,27 @@ if [ -f "$prefix/.complete" ]; then
     exit 0
 fi
 
-log() { echo "windows-toolchain: $*" >&2; }
+log() { echo "windows-toolchain: $(date +%H:%M:%S) $*" >&3; }
+exec 3>&2
+
+# One build per key at a time: a second caller waits and then finds the cache.
+mkdir -p "$cache_root"
+exec 9>"$cache_root/.lock-$key"
+flock 9
+if [ -f "$prefix/.complete" ]; then
+    echo "$prefix"
+    exit 0
+fi
 
 scratch="$cache_root/.build-$key"
+build_log="$scratch/build.log"
 stage="$scratch/stage"           # make install DESTDIR; the prefix lives inside
 staged_prefix="$stage$prefix"
 mkdir -p "$scratch/src" "$stage"
-log "building into $prefix (scratch $scratch)"
+log "building into $prefix (scratch $scratch, log $build_log); about half an hour on two cores"
+# The compilers' output goes to the log; a failure shows its end.
+exec 3>&2 2>>"$build_log"
+trap 'status=$?; [ $status -eq 0 ] || { exec 2>&3; tail -n 40 "$build_log" >&2; log "failed (status $status); the next run resumes"; }' EXIT
 
 # Debian's source packages: a deb-src entry beside the existing deb one.
 if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
@@ -163,6 +177,7 @@ EOF
 touch "$staged_prefix/.complete"
 rm -rf "$prefix"
 mv "$staged_prefix" "$prefix"
+exec 2>&3
 rm -rf "$scratch"
 log "done"
 echo "$prefix"
