@@ -50,6 +50,14 @@ if [ -f "$env_file" ]; then
     done <"$env_file"
 fi
 
+# Test programs that serve HTTPS take a fresh certificate from here: a
+# Windows program cannot run this machine's openssl.
+certificates=$(mktemp -d)
+trap 'cleanup; rm -rf "$certificates"' EXIT
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$certificates/key.pem" -out "$certificates/cert.pem" \
+    -days 2 -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1,DNS:localhost >/dev/null 2>&1
+export INSTALLER_TEST_CERTIFICATE_DIR=$certificates
+
 status=0
 wine "$@" || status=$?
 wineserver -k 2>/dev/null || true
