@@ -17,7 +17,9 @@
 #include <QtTest>
 
 #include <csignal>
+#ifndef Q_OS_WIN
 #include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -472,6 +474,9 @@ void TestDownloadTask::timeLimitEndsTheRunningAttempt()
 
 void TestDownloadTask::reportsWriteFailure()
 {
+#ifdef Q_OS_WIN
+    QSKIP("a full disk is staged with a Unix file size limit");
+#else
     // A file size limit makes every write past 64 KiB fail, as a full disk
     // would (SIGXFSZ ignored, so the write just fails).
     const QByteArray body = randomBytes(1024 * 1024);
@@ -492,6 +497,7 @@ void TestDownloadTask::reportsWriteFailure()
     QVERIFY2(run.message().contains(QLatin1String("package.zip.tmp")), qPrintable(run.message()));
     QVERIFY(!QFileInfo::exists(temporaryPath()));
     QVERIFY(!QFileInfo::exists(packagePath()));
+#endif
 }
 
 void TestDownloadTask::usesSystemProxy()

@@ -17,8 +17,10 @@
 #include <QtEndian>
 #include <QtTest>
 
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -47,11 +49,13 @@ QStringList treeOf(const QString &root)
 }
 
 // The file system (device) a path lies on, or 0 when it cannot be told.
+#ifndef Q_OS_WIN
 quint64 volumeOf(const QString &path)
 {
     struct stat status;
     return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? quint64(status.st_dev) : 0;
 }
+#endif
 
 struct Outcome
 {
@@ -228,6 +232,9 @@ void TestUnzipWorker::refusesDamagedArchives()
 
 void TestUnzipWorker::reportsFileThatCannotBeReplaced()
 {
+#ifdef Q_OS_WIN
+    QSKIP("a file that cannot be replaced is staged with Unix permissions and chattr");
+#else
     ZipBuilder zip;
     zip.addFile(QStringLiteral("Velmar"), "new program");
     QVERIFY(zip.write(zipPath()));
@@ -258,6 +265,7 @@ void TestUnzipWorker::reportsFileThatCannotBeReplaced()
     QCOMPARE(outcome.results.first().second, QStringLiteral("Failed to copy files."));
     QCOMPARE(readFile(locked), QByteArray("old program"));
     QCOMPARE(treeOf(temp()), QStringList());
+#endif
 }
 
 void TestUnzipWorker::reportsMissingTarget()
@@ -461,6 +469,9 @@ void TestUnzipWorker::refusesArchiveLargerThanFreeSpace()
 
 void TestUnzipWorker::replacesLinkInTargetWithFolder()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Qt makes .lnk shell links on Windows, not file system links");
+#else
     // A link lying in the install folder must not carry the copy elsewhere.
     const QString elsewhere = sandbox() + QStringLiteral("/elsewhere");
     QVERIFY(QDir().mkpath(elsewhere));
@@ -474,6 +485,7 @@ void TestUnzipWorker::replacesLinkInTargetWithFolder()
     QVERIFY(!QFileInfo(target() + QStringLiteral("/bin")).isSymLink());
     QCOMPARE(readFile(target() + QStringLiteral("/bin/tool")), QByteArray("tool"));
     QCOMPARE(treeOf(elsewhere), QStringList());
+#endif
 }
 
 void TestUnzipWorker::installsFromSameOrOtherVolume_data()
@@ -485,6 +497,9 @@ void TestUnzipWorker::installsFromSameOrOtherVolume_data()
 
 void TestUnzipWorker::installsFromSameOrOtherVolume()
 {
+#ifdef Q_OS_WIN
+    QSKIP("a second volume is staged with /dev/shm");
+#else
     // Beside the install folder, unpacked files are moved into place; from
     // another volume they are copied. Either way the installed tree is the
     // same, and what stood at a destination is replaced, never written
@@ -548,6 +563,7 @@ void TestUnzipWorker::installsFromSameOrOtherVolume()
     QVERIFY(QFileInfo(target() + QStringLiteral("/lib/libvelmar.so")).isSymLink());
     QCOMPARE(readFile(target() + QStringLiteral("/lib/libvelmar.so")), QByteArray("library"));
     QCOMPARE(treeOf(tempFolder), QStringList());
+#endif
 }
 
 void TestUnzipWorker::reportsFolderInPlaceOfFile()
