@@ -49,6 +49,9 @@ bool inside(const std::wstring &folder, std::wstring path)
 {
     if (!path.empty() && path.front() == L'"')
         path.erase(0, 1);
+    // Qt writes some paths with forward slashes; Windows takes both.
+    for (wchar_t &c : path)
+        c = c == L'/' ? L'\\' : c;
     const std::wstring prefix = lowered(folder) + L'\\';
     return lowered(path).compare(0, prefix.size(), prefix) == 0;
 }
@@ -97,10 +100,9 @@ void removeKeyNaming(platform::RegistryRoot root, const std::wstring &key,
     if (!platform::readRegistryValue(root, valueKey, valueName, &value)
         || !inside(folder, value.text))
         return;
-    platform::RegistryValue shown;
-    shown.root = root;
-    shown.key = key;
-    say(platform::describeRegistryValue(shown));
+    say((root == platform::RegistryRoot::LocalMachine ? L"HKEY_LOCAL_MACHINE\\"
+                                                      : L"HKEY_CURRENT_USER\\")
+        + key);
     if (!dryRun)
         platform::deleteRegistryKey(root, key);
 }
