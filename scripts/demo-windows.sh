@@ -8,8 +8,11 @@
 # files and the running Velmar.exe, opens a korvantvelmar:// link, uninstalls,
 # and prints a report. It stops every process it started.
 #
-#   scripts/demo.sh --windows [--no-build] [--build-dir DIR] [--screenshots DIR] [--keep]
+#   scripts/demo.sh --windows [--per-user] [--no-build] [--build-dir DIR] [--screenshots DIR] [--keep]
 #
+#   --per-user         close Program Files to the installer first (chattr +i,
+#                      as a user without elevation finds it): it must install
+#                      into %LOCALAPPDATA%\Programs and register per user
 #   --no-build         use the existing Windows build
 #   --build-dir DIR    the Windows build (default: build-windows, as made by
 #                      scripts/build-windows.sh)
@@ -21,10 +24,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-windows
 do_build=1
 keep=0
+per_user=0
 shots=
 while [ $# -gt 0 ]; do
     case "$1" in
         --windows) ;;
+        --per-user) per_user=1 ;;
         --no-build) do_build=0 ;;
         --keep) keep=1 ;;
         --build-dir | --screenshots)
@@ -33,7 +38,7 @@ while [ $# -gt 0 ]; do
             shift
             ;;
         -h | --help)
-            sed -n '2,17s/^# \{0,1\}//p' "$0"
+            sed -n '2,20s/^# \{0,1\}//p' "$0"
             exit 0
             ;;
         *)
@@ -70,6 +75,7 @@ cleanup() {
     local status=$?
     set +e
     [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
+    [ -n "${closed:-}" ] && chattr -i "$closed" 2>/dev/null
     xdemo_stop_started
     if [ "$keep" -eq 1 ]; then say "kept $work"; else rm -rf -- "$work"; fi
     exit "$status"
@@ -103,6 +109,17 @@ status_file=$work/velmar-status.txt
 export VELMAR_STATUS_FILE=$status_file
 program_files=$WINEPREFIX/drive_c/Program\ Files
 install_dir=$program_files/Velmar
+shown_folder='C:\Program Files\Velmar'
+closed=
+if [ "$per_user" -eq 1 ]; then
+    # The immutable flag refuses new folders even to root, as Program Files
+    # refuses them to a user without elevation.
+    chattr +i "$program_files" 2>/dev/null && closed=$program_files \
+        || fail "cannot close Program Files here (chattr +i needs an ext4-like file system)"
+    local_app_data=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -path '*/AppData/Local' | head -n1)
+    install_dir=$local_app_data/Programs/Velmar
+    shown_folder='%LOCALAPPDATA%\Programs\Velmar'
+fi
 
 mkdir -p "$shots"
 rm -rf -- "$shots"/*.png
@@ -218,7 +235,7 @@ if [ -n "$message_box" ]; then
 fi
 sleep 1.5
 shoot success-page "$window"
-check "every package file is in C:\\Program Files\\Velmar with its size" package_in_place
+check "every package file is in $shown_folder with its size" package_in_place
 
 # --- Registration, read back the way Windows programs see it -----------------
 reg_value() { # reg_value KEY [VALUE]: the data of one value, or nothing
@@ -228,12 +245,17 @@ reg_value() { # reg_value KEY [VALUE]: the data of one value, or nothing
 }
 native_exe='C:\Program Files\Velmar\Velmar.exe'
 found_in() { # found_in KEY [VALUE]: the value names the installed program, machine-wide or per user
-    local scope
-    for scope in HKLM HKCU; do
+    local scope scopes=(HKLM HKCU)
+    [ "$per_user" -eq 0 ] || scopes=(HKCU)
+    for scope in "${scopes[@]}"; do
         case "$(reg_value "$scope\\$1" "${2:-}")" in *"Velmar\\Velmar.exe"* | *"Velmar/Velmar.exe"* | *"Velmar\\uninst.exe"*) return 0 ;; esac
     done
     return 1
 }
+if [ "$per_user" -eq 1 ]; then
+    check "nothing machine-wide: no HKLM protocol, App Paths or uninstall key" eval \
+        '[ -z "$(reg_value "HKLM\Software\Classes\korvantvelmar\shell\open\command")" ] && [ -z "$(reg_value "HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\Velmar.exe")" ]'
+fi
 check "protocol: HKCR\\korvantvelmar\\shell\\open\\command = $(reg_value 'HKCR\korvantvelmar\shell\open\command')" \
     found_in 'Software\Classes\korvantvelmar\shell\open\command'
 check "App Paths\\Velmar.exe = $(reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\Velmar.exe')" \
@@ -281,7 +303,7 @@ for _ in $(seq 100); do
     [ -e "$install_dir" ] || break
     sleep 0.2
 done
-check "uninst.exe removes C:\\Program Files\\Velmar" test ! -e "$install_dir"
+check "uninst.exe removes $shown_folder" test ! -e "$install_dir"
 check "the protocol, App Paths and uninstall keys are gone" \
     eval '! found_in "Software\Classes\korvantvelmar\shell\open\command" && ! found_in "Software\Microsoft\Windows\CurrentVersion\App Paths\Velmar.exe"'
 check "the links are gone" \
