@@ -137,7 +137,6 @@ cross_cmake=(
     -DCMAKE_BUILD_TYPE=Release
     -DCMAKE_INSTALL_PREFIX="$prefix"
     -DCMAKE_PREFIX_PATH="$staged_prefix"
-    -DCMAKE_FIND_ROOT_PATH="/usr/x86_64-w64-mingw32;$staged_prefix"
     -DBUILD_SHARED_LIBS=OFF
     -DZLIB_INCLUDE_DIR=/usr/x86_64-w64-mingw32/include
     -DZLIB_LIBRARY=/usr/x86_64-w64-mingw32/lib/libz.a
