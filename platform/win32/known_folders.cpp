@@ -1,6 +1,5 @@
 #include "platform/win32/known_folders.h"
 
-#include <knownfolders.h>
 #include <shlobj.h>
 #include <windows.h>
 
