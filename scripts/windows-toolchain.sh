@@ -125,12 +125,13 @@ if [ ! -f "$scratch/qt.done" ]; then
     nice make -j"$jobs" >&2
     rm -rf "$staged_prefix"
     make install INSTALL_ROOT="$stage" >&2
-    # Qt's static link lines name Windows libraries in mixed case; the mingw
-    # import libraries are lower case and this file system tells them apart.
-    find "$staged_prefix" \( -name '*.prl' -o -name '*.cmake' -o -name '*.pri' \) -print0 |
-        xargs -0 sed -i -E 's/\b(Secur32|Crypt32|Ws2_32|Shlwapi|Advapi32|Ole32|User32|Gdi32|Shell32)\b/\L\1/g'
     touch "$scratch/qt.done"
 fi
+# Qt's static link lines name Windows libraries in mixed case (-lSecur32);
+# the mingw import libraries are lower case and this file system tells them
+# apart. Idempotent, so a resumed run applies it too.
+find "$staged_prefix" \( -name '*.prl' -o -name '*.cmake' -o -name '*.pri' -o -name '*.pc' \) -print0 |
+    xargs -0 sed -i -E 's/(-l|\b)(Secur32|Crypt32|Ws2_32|Shlwapi|Advapi32|Ole32|User32|Gdi32|Shell32)\b/\1\L\2/g'
 
 cross_cmake=(
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
@@ -158,6 +159,8 @@ fi
 if [ ! -f "$scratch/sodium.done" ]; then
     log "building libsodium"
     sodium_src=$(fetch_source libsodium 'libsodium-*/')
+    # Debian's source is the release tag without the generated script.
+    [ -x "$scratch/src/$sodium_src/configure" ] || (cd "$scratch/src/$sodium_src" && autoreconf -fi >&2)
     rm -rf "$scratch/sodium-build"
     mkdir -p "$scratch/sodium-build"
     cd "$scratch/sodium-build"
