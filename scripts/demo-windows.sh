@@ -106,7 +106,10 @@ xdemo_start_xvfb "$logs"
 export DISPLAY=$display
 demo_env=(env)
 status_file=$work/velmar-status.txt
-export VELMAR_STATUS_FILE=$status_file
+# As a Windows path: a relative-looking /tmp/... would land on the drive of
+# whatever folder Velmar starts in.
+VELMAR_STATUS_FILE=$(winepath -w "$status_file" 2>/dev/null)
+export VELMAR_STATUS_FILE
 program_files=$WINEPREFIX/drive_c/Program\ Files
 install_dir=$program_files/Velmar
 shown_folder='C:\Program Files\Velmar'
@@ -200,7 +203,9 @@ check "the installer window appears" test -n "$window"
 [ -n "$window" ] || finish
 sleep 1.5
 measure "$window"
-check "the window is 524 x 308 (${win_w} x ${win_h})" test "${win_w}x${win_h}" = 524x308
+# Under Wine 8 the X11 window of this frameless window comes out a few
+# pixels taller than asked; the width tells the scale.
+check "the window is 524 wide at 96 dpi (X11 window ${win_w} x ${win_h})" test "$win_w" = 524 -a "$win_h" -ge 308 -a "$win_h" -le 316
 shoot start-page "$window"
 
 body_bottom=$((win_h - 12))
