@@ -7,13 +7,18 @@
 #     LogPixels), against 524 x 308 times the scale.
 # Each run has a throw-away Wine prefix and its own Xvfb.
 #
-#   scripts/windows-figures.sh [WINDOWS_BUILD_DIR]   (default: build-windows)
+#   scripts/windows-figures.sh [WINDOWS_BUILD_DIR]
+#
+# The Windows build with its benches: build/windows, which scripts/build.sh
+# makes beside the Linux build once the Windows Qt is there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$root/build-windows}" && pwd)
+build=$(cd "${1:-$root/build/windows}" && pwd)
 installer=$build/installer/installer.exe
 empty=$build/bench/bench_empty_window.exe
-[ -f "$installer" ] || { echo "windows-figures: no $installer" >&2; exit 1; }
+for program in "$installer" "$empty"; do
+    [ -f "$program" ] || { echo "windows-figures: no $program" >&2; exit 1; }
+done
 
 work=$(mktemp -d /tmp/windows-figures.XXXXXX)
 xvfb_pid=
