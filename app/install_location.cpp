@@ -24,7 +24,12 @@ InstallLocation defaultInstallLocation()
         = QDir::fromNativeSeparators(QString::fromStdWString(platform::userProgramFilesFolder()));
     const bool canCreate = !programFiles.isEmpty()
         && platform::canCreateFolderIn(QDir::toNativeSeparators(programFiles).toStdWString());
-    return chooseInstallLocation(programFiles, userPrograms, canCreate);
+    const InstallLocation location = chooseInstallLocation(programFiles, userPrograms, canCreate);
+    // The user's programs folder is made on first use, by Windows as by us:
+    // the start page wants the install folder's parent to exist.
+    if (location.perUser)
+        QDir().mkpath(location.baseFolder);
+    return location;
 #else
     // The Linux stand-in for Program Files is the user's data folder.
     return { programFiles, false };

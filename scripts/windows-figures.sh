@@ -15,7 +15,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build/windows}" && pwd)
 installer=$build/installer/installer.exe
-empty=$build/bench/bench_empty_window.exe
+empty=$build/installer/bench_empty_window.exe
 for program in "$installer" "$empty"; do
     [ -f "$program" ] || { echo "windows-figures: no $program" >&2; exit 1; }
 done

@@ -59,6 +59,15 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout "$certificates/key.pem" -out "
 export INSTALLER_TEST_CERTIFICATE_DIR=$certificates
 
 status=0
-wine "$@" || status=$?
+if [ -f "$env_file" ]; then
+    # Qt's test log does not reach a pipe from a Wine program: it goes to a
+    # file and is shown from there.
+    log=$(mktemp)
+    wine "$@" -o "$log,txt" || status=$?
+    cat "$log"
+    rm -f "$log"
+else
+    wine "$@" || status=$?
+fi
 wineserver -k 2>/dev/null || true
 exit "$status"

@@ -133,6 +133,10 @@ void TestUnzipWorker::init()
     QVERIFY(QDir().mkpath(temp()));
     QVERIFY(QDir().mkpath(target()));
     qputenv("TMPDIR", QFile::encodeName(temp()));
+#ifdef Q_OS_WIN
+    qputenv("TMP", QFile::encodeName(QDir::toNativeSeparators(temp())));
+    qputenv("TEMP", QFile::encodeName(QDir::toNativeSeparators(temp())));
+#endif
     QCOMPARE(QDir::tempPath(), temp());
 }
 

@@ -55,10 +55,10 @@ private:
 void TestWindowsRegistration::removeTraces(const InstallerConfig &config)
 {
     for (RegistryRoot root : { RegistryRoot::LocalMachine, RegistryRoot::CurrentUser }) {
-        platform::deleteRegistryKey(
-            root, (QStringLiteral("Software\\Classes\\") + config.protocol).toStdWString());
-        platform::deleteRegistryKey(root, (appPaths + config.programName).toStdWString());
-        platform::deleteRegistryKey(root, (uninstall + config.productName).toStdWString());
+        const QStringList keys = { QStringLiteral("Software\\Classes\\") + config.protocol,
+                                   appPaths + config.programName, uninstall + config.productName };
+        for (const QString &key : keys)
+            platform::deleteRegistryKey(root, key.toStdWString());
     }
     QDir(QDir(QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation))
              .filePath(config.productName))
@@ -103,7 +103,7 @@ void TestWindowsRegistration::registersEverything()
              QStringLiteral("\"%1\" \"%2\"").arg(native, QStringLiteral("%1")));
     QCOMPARE(readText(written, appPaths + config.programName), program);
     QVERIFY(readText(written, uninstall + config.productName, QStringLiteral("UninstallString"))
-                .startsWith(QDir::toNativeSeparators(installDir.path())));
+                .contains(QDir::toNativeSeparators(installDir.path())));
     QVERIFY(readText(untouched, command).isEmpty());
     QVERIFY(readText(untouched, appPaths + config.programName).isEmpty());
 
