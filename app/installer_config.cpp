@@ -1,6 +1,6 @@
 #include "app/installer_config.h"
 
-#include "app/program_files_folder.h"
+#include "app/install_location.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -29,9 +29,11 @@ bool isSingleFolderName(const QString &name)
 
 } // namespace
 
-InstallerConfig readInstallerConfig(const QString &iniPath, const QString &programFiles)
+InstallerConfig readInstallerConfig(const QString &iniPath, const QString &programFiles,
+                                    bool perUserInstall)
 {
     InstallerConfig config;
+    config.perUserInstall = perUserInstall;
 
     QSettings settings(iniPath, QSettings::IniFormat);
     settings.setIniCodec("UTF-8");
@@ -94,9 +96,10 @@ InstallerConfig readInstallerConfig(const QString &iniPath, const QString &progr
 InstallerConfig *installerConfig()
 {
     // Function-local static: thread-safe creation, retried if it throws.
+    static const InstallLocation location = defaultInstallLocation();
     static InstallerConfig config
         = readInstallerConfig(QDir(QCoreApplication::applicationDirPath())
                                   .absoluteFilePath(QStringLiteral("settings.ini")),
-                              programFilesFolder());
+                              location.baseFolder, location.perUser);
     return &config;
 }

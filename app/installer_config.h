@@ -27,11 +27,17 @@ struct InstallerConfig
     quint64 bytesTotal = 0;
     bool autoStart = false;
     bool installSucceeded = false;
+    // Installing for the current user only (the default folder is the
+    // user's own programs folder and registration uses the user's keys),
+    // because the invoking user cannot create folders in Program Files.
+    bool perUserInstall = false;
 };
 
 // Fills a record from the INI file at iniPath (a missing file leaves the
 // defaults) and computes the default install folder below programFiles.
-InstallerConfig readInstallerConfig(const QString &iniPath, const QString &programFiles);
+// perUserInstall says that programFiles is the user's own programs folder.
+InstallerConfig readInstallerConfig(const QString &iniPath, const QString &programFiles,
+                                    bool perUserInstall = false);
 
 // The one configuration record of the process, read from settings.ini in the
 // application folder on first use. Needs the application object to exist.

@@ -272,5 +272,15 @@ RegistrationPlan buildRegistrationPlan(const InstallerConfig &config, TargetSyst
         if (config.autoStart)
             plan.shortcuts << shortcut(ShortcutPlace::Startup, QString(), entry);
     }
+
+    // A per-user installation registers in the current user's keys from the
+    // start: the machine-wide ones belong to an elevated installation.
+    if (config.perUserInstall) {
+        for (RegistryEntry *entry : { &plan.urlProtocol.registry, &plan.applicationPath.registry,
+                                      &plan.uninstall.registry }) {
+            entry->machineWide = entry->perUser;
+            entry->perUser.clear();
+        }
+    }
     return plan;
 }

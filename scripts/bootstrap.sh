@@ -11,7 +11,9 @@ packages=(
     # package hashes and signatures: libsodium, and minisign to sign (tests, publisher)
     libsodium-dev minisign
     # the Windows layer: cross compiler and Wine to run its tests
-    g++-mingw-w64-x86-64 wine wine64
+    g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64
+    # libsodium's Debian source has no generated configure script
+    autoconf automake libtool
     # tests: fuzzing, desktop entries, TLS certificates, a real X server
     clang libclang-rt-14-dev desktop-file-utils xdg-utils openssl ca-certificates
     xvfb xauth x11-utils xdotool imagemagick

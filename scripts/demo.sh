@@ -4,6 +4,8 @@
 # settings.ini beside the built installer and starts the installer.
 #
 #   scripts/demo.sh [--headless] [--no-build] [--screenshots DIR] [--keep]
+#   scripts/demo.sh --windows ...   the same with installer.exe under Wine
+#                                   (see scripts/demo-windows.sh)
 #
 # With a display, you click through the installer yourself and Velmar is
 # installed for you (into ~/.local/share/Velmar; ~/.local/share/Velmar/uninst.exe
@@ -19,6 +21,11 @@
 #   --screenshots DIR  where the screenshots go (default: build/demo-screenshots)
 #   --keep             keep the throw-away folder (home, logs) for a look later
 set -euo pipefail
+
+# The Windows build under Wine has a demo of its own.
+for argument in "$@"; do
+    [ "$argument" != --windows ] || exec "$(dirname "$0")/demo-windows.sh" "$@"
+done
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}

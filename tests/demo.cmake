@@ -5,8 +5,12 @@ installer_add_test(tst_make_package SOURCES demo/tst_make_package.cpp LIBS insta
 
 installer_add_test(tst_velmar SOURCES demo/tst_velmar.cpp LIBS velmar_lib
     ENVIRONMENT ${VELMAR_TEST_ENVIRONMENT})
-add_dependencies(tst_velmar velmar)
+if(TARGET tst_velmar)
+    add_dependencies(tst_velmar velmar)
+endif()
 
 installer_add_test(tst_velmar_uninstaller SOURCES demo/tst_velmar_uninstaller.cpp
     ENVIRONMENT ${VELMAR_TEST_ENVIRONMENT})
-add_dependencies(tst_velmar_uninstaller velmar)
+if(TARGET tst_velmar_uninstaller)
+    add_dependencies(tst_velmar_uninstaller velmar)
+endif()

@@ -42,6 +42,8 @@ set_target_properties(engine_test_installer PROPERTIES RUNTIME_OUTPUT_DIRECTORY 
 installer_add_test(tst_safe_install
     SOURCES engine/tst_safe_install.cpp
     LIBS installer_engine)
-target_compile_definitions(tst_safe_install PRIVATE
-    ENGINE_TEST_INSTALLER="$<TARGET_FILE:engine_test_installer>")
-add_dependencies(tst_safe_install engine_test_installer)
+if(TARGET tst_safe_install)
+    target_compile_definitions(tst_safe_install PRIVATE
+        ENGINE_TEST_INSTALLER="$<TARGET_FILE:engine_test_installer>")
+    add_dependencies(tst_safe_install engine_test_installer)
+endif()

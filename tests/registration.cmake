@@ -5,7 +5,12 @@ installer_add_test(tst_registration_plan
     SOURCES registration/tst_registration_plan.cpp
     LIBS installer_registration)
 
-if(NOT WIN32)
+if(WIN32)
+    # Under Wine: the registry and shell links the applier really writes.
+    installer_add_test(tst_windows_registration
+        SOURCES registration/tst_windows_registration.cpp
+        LIBS installer_registration)
+else()
     installer_add_test(tst_desktop_files
         SOURCES registration/tst_desktop_files.cpp
         LIBS installer_platform)

@@ -32,7 +32,7 @@ add_dependencies(tst_single_instance_processes single_instance_helper)
 # libFuzzer as a project of its own; CTest runs it over the committed seeds
 # plus a bounded number of mutations (new finds go to the build folder).
 find_program(FUZZ_CLANGXX NAMES clang++ clang++-14)
-if(INSTALLER_FUZZ AND FUZZ_CLANGXX)
+if(INSTALLER_FUZZ AND FUZZ_CLANGXX AND NOT CMAKE_CROSSCOMPILING)
     include(ExternalProject)
     set(fuzz_build ${CMAKE_BINARY_DIR}/fuzz)
     ExternalProject_Add(single_instance_fuzz

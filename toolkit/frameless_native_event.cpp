@@ -28,6 +28,15 @@ bool isWindowResizable(const QWidget *widget)
 
 namespace {
 
+// The window's native handle as far as it already exists. Never winId():
+// messages arrive while Windows is still inside CreateWindowEx for this very
+// window, and asking for the id then makes Qt create a second native window
+// in the middle of the first one's creation.
+HWND existingHandle(const QWidget *widget)
+{
+    return widget ? reinterpret_cast<HWND>(widget->internalWinId()) : nullptr;
+}
+
 FramelessMessage gatherMessage(QWidget *widget, int borderOffset, const MSG *msg)
 {
     FramelessMessage in;
@@ -37,18 +46,18 @@ FramelessMessage gatherMessage(QWidget *widget, int borderOffset, const MSG *msg
     in.borderOffset = borderOffset;
 
     RECT rect;
-    if (GetWindowRect(reinterpret_cast<HWND>(widget->winId()), &rect))
+    if (GetWindowRect(msg->hwnd, &rect))
         in.windowRect = { rect.left, rect.top, rect.right, rect.bottom };
 
     QWidget *topLevel = widget->window();
-    in.hasTopLevel = topLevel != nullptr;
+    in.hasTopLevel = topLevel != nullptr && existingHandle(topLevel) != nullptr;
     in.fullScreen = widget->isFullScreen();
     in.maximized = topLevel && topLevel->windowState().testFlag(Qt::WindowMaximized);
     in.resizable = isWindowResizable(widget);
     in.fixedSize = hasFixedSize(widget);
 
-    if (topLevel && msg->message == FramelessWin::SetCursorMessage) {
-        const HWND topHwnd = reinterpret_cast<HWND>(topLevel->winId());
+    if (in.hasTopLevel && msg->message == FramelessWin::SetCursorMessage) {
+        const HWND topHwnd = existingHandle(topLevel);
         in.cursorWindowIsTopLevel = reinterpret_cast<HWND>(msg->wParam) == topHwnd;
         in.topLevelVisible = IsWindowVisible(topHwnd) != FALSE;
         in.topLevelEnabled = IsWindowEnabled(topHwnd) != FALSE;
@@ -64,7 +73,7 @@ bool carryOut(QWidget *widget, const FramelessDecision &decision)
     case FramelessAction::None:
         return true;
     case FramelessAction::PostSysCommand:
-        PostMessageW(reinterpret_cast<HWND>(widget->window()->winId()), WM_SYSCOMMAND,
+        PostMessageW(existingHandle(widget->window()), WM_SYSCOMMAND,
                      static_cast<WPARAM>(decision.sysCommand),
                      static_cast<LPARAM>(decision.sysCommandLParam));
         return true;
@@ -96,7 +105,9 @@ bool carryOut(QWidget *widget, const FramelessDecision &decision)
 bool handleFramelessNativeEvent(QWidget *widget, int borderOffset, void *message, long *result)
 {
     const MSG *msg = static_cast<const MSG *>(message);
-    if (!widget || !msg)
+    // Until Qt has recorded the window's handle the window is still being
+    // created; those messages belong to the system's default handling.
+    if (!widget || !msg || !existingHandle(widget))
         return false;
     const FramelessDecision decision
         = decideFramelessMessage(gatherMessage(widget, borderOffset, msg));

@@ -1,7 +1,7 @@
 #include "platform/win32/known_folders.h"
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 namespace platform {
 
@@ -14,6 +14,49 @@ std::wstring programFilesFolder()
     SHGetPathFromIDListW(itemList, buffer);
     CoTaskMemFree(itemList);
     return std::wstring(buffer);
+}
+
+namespace {
+
+std::wstring knownFolder(REFKNOWNFOLDERID id)
+{
+    // The folder need not exist yet: nothing may have been installed there.
+    PWSTR path = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path)
+        folder = path;
+    CoTaskMemFree(path);
+    return folder;
+}
+
+} // namespace
+
+std::wstring userProgramFilesFolder()
+{
+    const std::wstring folder = knownFolder(FOLDERID_UserProgramFiles);
+    if (!folder.empty())
+        return folder;
+    // Where Windows puts it by default; systems that do not know the folder
+    // by name (Wine) still have the local application data folder.
+    const std::wstring localAppData = knownFolder(FOLDERID_LocalAppData);
+    return localAppData.empty() ? std::wstring() : localAppData + L"\\Programs";
+}
+
+bool canCreateFolderIn(const std::wstring &folder)
+{
+    if (folder.empty())
+        return false;
+    // Unique per process and attempt, so that two installers probing at once
+    // never remove each other's folder.
+    std::wstring probe = folder;
+    if (probe.back() != L'\\' && probe.back() != L'/')
+        probe += L'\\';
+    probe += L"installer-probe-" + std::to_wstring(GetCurrentProcessId()) + L'-'
+        + std::to_wstring(GetTickCount64());
+    if (!CreateDirectoryW(probe.c_str(), nullptr))
+        return false;
+    RemoveDirectoryW(probe.c_str());
+    return true;
 }
 
 } // namespace platform

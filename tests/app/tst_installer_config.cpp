@@ -1,5 +1,6 @@
 // The configuration record: defaults, which keys are read and how, the
 // default install folder, and the one shared record.
+#include "app/install_location.h"
 #include "app/installer_config.h"
 #include "app/program_files_folder.h"
 
@@ -22,6 +23,9 @@ private slots:
     void everyKeyIsRead();
     void unusableProductNameFallsBackToTheDefault_data();
     void unusableProductNameFallsBackToTheDefault();
+    void installLocation_data();
+    void installLocation();
+    void perUserInstallIsRecorded();
     void presentButEmptyKeysEmptyTheirFields();
     void bytesTotal_data();
     void bytesTotal();
@@ -136,6 +140,47 @@ void TestInstallerConfig::unusableProductNameFallsBackToTheDefault()
     const InstallerConfig config = readInstallerConfig(writeIni(line + '\n'), m_programFiles);
     QCOMPARE(config.productName, productName);
     QCOMPARE(config.installDir, m_programFiles + QLatin1Char('/') + productName);
+}
+
+void TestInstallerConfig::installLocation_data()
+{
+    QTest::addColumn<QString>("programFiles");
+    QTest::addColumn<QString>("userPrograms");
+    QTest::addColumn<bool>("canCreate");
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<bool>("perUser");
+    const QString pf = QStringLiteral("C:/Program Files");
+    const QString user = QStringLiteral("C:/Users/ann/AppData/Local/Programs");
+    QTest::newRow("elevated") << pf << user << true << pf << false;
+    QTest::newRow("refused") << pf << user << false << user << true;
+    QTest::newRow("refused, no user folder") << pf << QString() << false << pf << false;
+    QTest::newRow("no Program Files") << QString() << user << true << user << true;
+    QTest::newRow("neither") << QString() << QString() << false << QString() << false;
+}
+
+void TestInstallerConfig::installLocation()
+{
+    QFETCH(QString, programFiles);
+    QFETCH(QString, userPrograms);
+    QFETCH(bool, canCreate);
+    QFETCH(QString, base);
+    QFETCH(bool, perUser);
+    const InstallLocation location = chooseInstallLocation(programFiles, userPrograms, canCreate);
+    QCOMPARE(location.baseFolder, base);
+    QCOMPARE(location.perUser, perUser);
+}
+
+void TestInstallerConfig::perUserInstallIsRecorded()
+{
+    const QString ini = writeIni("productName=Orbel\n");
+    QVERIFY(!readInstallerConfig(ini, m_programFiles).perUserInstall);
+    const InstallerConfig config = readInstallerConfig(ini, m_programFiles, true);
+    QVERIFY(config.perUserInstall);
+    QCOMPARE(config.installDir, QDir(m_programFiles).absoluteFilePath(QStringLiteral("Orbel")));
+#ifndef Q_OS_WIN
+    // Linux installs into the user's own data folder anyway.
+    QCOMPARE(defaultInstallLocation().perUser, false);
+#endif
 }
 
 void TestInstallerConfig::presentButEmptyKeysEmptyTheirFields()

@@ -64,7 +64,12 @@ void TestArchiveIndex::judgesPackages_data()
     {
         RawZip zip;
         zip.addUtf8(QString(128, QChar(0xE9)), "x"); // 256 bytes of UTF-8
+        // Windows counts a name in UTF-16 units (255 at most), Linux in bytes.
+#ifdef Q_OS_WIN
+        QTest::newRow("128 two-byte characters") << zip << true << QString();
+#else
         QTest::newRow("128 two-byte characters") << zip << false << "too long";
+#endif
     }
     {
         // 20 steps of 99 bytes: 2,000 bytes in all, every step legal.

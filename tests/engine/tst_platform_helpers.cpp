@@ -12,7 +12,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifndef Q_OS_WIN
 #include <sys/statvfs.h>
+#endif
 
 namespace {
 
@@ -22,6 +24,7 @@ bool writeFile(const QString &path, const QByteArray &content)
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
+#ifndef Q_OS_WIN
 quint64 statvfsFree(const QString &path)
 {
     struct statvfs volume;
@@ -29,6 +32,7 @@ quint64 statvfsFree(const QString &path)
         return 0;
     return quint64(volume.f_bavail) * volume.f_frsize;
 }
+#endif
 
 } // namespace
 
@@ -110,6 +114,9 @@ void TestPlatformHelpers::removesWholeTreeWithHiddenAndReadOnlyEntries()
 
 void TestPlatformHelpers::removesLinksNotWhatTheyPointTo()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Qt makes .lnk shell links on Windows, not file system links");
+#else
     QTemporaryDir temp;
     QVERIFY(temp.isValid());
     const QString outside = temp.filePath(QStringLiteral("outside"));
@@ -136,10 +143,14 @@ void TestPlatformHelpers::removesLinksNotWhatTheyPointTo()
     removeDirectory(QDir(linkRoot));
     QVERIFY(!QFileInfo(linkRoot).isSymLink());
     QVERIFY(QFileInfo::exists(outside + QStringLiteral("/sub/keep.txt")));
+#endif
 }
 
 void TestPlatformHelpers::measuresTheVolumeOfADeepFolder()
 {
+#ifdef Q_OS_WIN
+    QSKIP("measured against a quiet tmpfs; the Windows layer's tst_disk_space measures under Wine");
+#else
     // /dev/shm is a volume of its own, quieter than the disk other programs
     // are writing to; compare only when its figure held still.
     const QString shm = QStringLiteral("/dev/shm");
@@ -164,6 +175,7 @@ void TestPlatformHelpers::measuresTheVolumeOfADeepFolder()
         QCOMPARE(notYetCreated, before);
     }
     QVERIFY(compared);
+#endif
 }
 
 void TestPlatformHelpers::findsAndEndsAProcessInAnyLetterCase()
@@ -171,7 +183,11 @@ void TestPlatformHelpers::findsAndEndsAProcessInAnyLetterCase()
     QTemporaryDir temp;
     QVERIFY(temp.isValid());
     const QString program
-        = temp.filePath(QStringLiteral("VelmarProbe-%1").arg(uniqueName().left(6)));
+        = temp.filePath(QStringLiteral("VelmarProbe-%1").arg(uniqueName().left(6)))
+#ifdef Q_OS_WIN
+        + QStringLiteral(".exe")
+#endif
+        ;
     QVERIFY(QFile::copy(QStringLiteral(ENGINE_TEST_SLEEPER), program));
     const QString name = QFileInfo(program).fileName();
     QCOMPARE(findProcess(name.toUpper()), qint64(0));
@@ -185,7 +201,11 @@ void TestPlatformHelpers::findsAndEndsAProcessInAnyLetterCase()
     QVERIFY(terminateProcess(process.processId()));
     QVERIFY(process.waitForFinished(10000));
     // Killed, not ended by its own timer (which exits normally with 3).
+#ifdef Q_OS_WIN
+    QCOMPARE(process.exitCode(), 0); // TerminateProcess's exit code
+#else
     QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+#endif
     QCOMPARE(findProcess(name), qint64(0));
 }
 

@@ -6,6 +6,7 @@
 #include "engine/install_error.h"
 #include "engine/platform_helpers.h"
 #include "engine/unzip_worker.h"
+#include "support/temporary_folder_variable.h"
 #include "support/zip_builder.h"
 
 #include <QDir>
@@ -19,8 +20,10 @@
 #include <QtEndian>
 #include <QtTest>
 
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -49,11 +52,13 @@ QStringList treeOf(const QString &root)
 }
 
 // The file system (device) a path lies on, or 0 when it cannot be told.
+#ifndef Q_OS_WIN
 quint64 volumeOf(const QString &path)
 {
     struct stat status;
     return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? quint64(status.st_dev) : 0;
 }
+#endif
 
 struct Outcome
 {
@@ -132,13 +137,13 @@ void TestUnzipWorker::init()
     // can be seen.
     QVERIFY(QDir().mkpath(temp()));
     QVERIFY(QDir().mkpath(target()));
-    qputenv("TMPDIR", QFile::encodeName(temp()));
+    qputenv(temporaryFolderVariable(), QFile::encodeName(temp()));
     QCOMPARE(QDir::tempPath(), temp());
 }
 
 void TestUnzipWorker::cleanup()
 {
-    qunsetenv("TMPDIR");
+    qunsetenv(temporaryFolderVariable());
     m_root.reset();
 }
 
@@ -167,11 +172,14 @@ void TestUnzipWorker::installsPackage()
     QCOMPARE(readFile(target() + QStringLiteral("/Velmar")), QByteArray(3000, 'v'));
     QCOMPARE(readFile(target() + QStringLiteral("/.settings")), QByteArray(10, 's'));
     QCOMPARE(readFile(target() + QStringLiteral("/.data/cache.bin")), QByteArray(20, 'c'));
+#ifndef Q_OS_WIN // Windows files carry no execute bit
     QVERIFY(QFileInfo(target() + QStringLiteral("/Velmar")).isExecutable());
     QVERIFY(QFileInfo(target() + QStringLiteral("/bin/tool")).isExecutable());
     QVERIFY(
         !(QFile::permissions(target() + QStringLiteral("/uninst.exe")) & QFileDevice::ExeOwner));
+#endif
 
+#ifndef Q_OS_WIN // links of a package are not made on Windows
     const QFileInfo libLink(target() + QStringLiteral("/lib/libvelmar.so"));
     QVERIFY(libLink.isSymLink());
     QCOMPARE(libLink.canonicalFilePath(),
@@ -179,6 +187,7 @@ void TestUnzipWorker::installsPackage()
     const QFileInfo folderLink(target() + QStringLiteral("/bin/libs"));
     QVERIFY(folderLink.isSymLink());
     QCOMPARE(readFile(target() + QStringLiteral("/bin/libs/libvelmar.so.1")), QByteArray(700, 'l'));
+#endif
 
     // Progress rises to exactly 1.0 and never falls back.
     QVERIFY(!outcome.progress.isEmpty());
@@ -228,6 +237,9 @@ void TestUnzipWorker::refusesDamagedArchives()
 
 void TestUnzipWorker::reportsFileThatCannotBeReplaced()
 {
+#ifdef Q_OS_WIN
+    QSKIP("a file that cannot be replaced is staged with Unix permissions and chattr");
+#else
     ZipBuilder zip;
     zip.addFile(QStringLiteral("Velmar"), "new program");
     QVERIFY(zip.write(zipPath()));
@@ -260,6 +272,7 @@ void TestUnzipWorker::reportsFileThatCannotBeReplaced()
     QCOMPARE(readFile(locked), QByteArray("old program"));
     QCOMPARE(treeOf(target()), QStringList { QStringLiteral("Velmar") });
     QCOMPARE(treeOf(temp()), QStringList());
+#endif
 }
 
 void TestUnzipWorker::reportsMissingTarget()
@@ -284,7 +297,7 @@ void TestUnzipWorker::reportsUnusableTemporaryFolder()
     QVERIFY(zip.write(zipPath()));
     const QString notAFolder = sandbox() + QStringLiteral("/not-a-folder");
     QVERIFY(writeFile(notAFolder, "file"));
-    qputenv("TMPDIR", QFile::encodeName(notAFolder));
+    qputenv(temporaryFolderVariable(), QFile::encodeName(notAFolder));
     const Outcome outcome = runWorker(zipPath(), 7, target());
     QCOMPARE(outcome.results.size(), 1);
     QCOMPARE(outcome.results.first().first, int(NoError));
@@ -471,6 +484,9 @@ void TestUnzipWorker::refusesArchiveLargerThanFreeSpace()
 
 void TestUnzipWorker::replacesLinkInTargetWithFolder()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Qt makes .lnk shell links on Windows, not file system links");
+#else
     // A link lying in the install folder must not carry the copy elsewhere.
     const QString elsewhere = sandbox() + QStringLiteral("/elsewhere");
     QVERIFY(QDir().mkpath(elsewhere));
@@ -484,6 +500,7 @@ void TestUnzipWorker::replacesLinkInTargetWithFolder()
     QVERIFY(!QFileInfo(target() + QStringLiteral("/bin")).isSymLink());
     QCOMPARE(readFile(target() + QStringLiteral("/bin/tool")), QByteArray("tool"));
     QCOMPARE(treeOf(elsewhere), QStringList());
+#endif
 }
 
 void TestUnzipWorker::installsFromSameOrOtherVolume_data()
@@ -495,6 +512,9 @@ void TestUnzipWorker::installsFromSameOrOtherVolume_data()
 
 void TestUnzipWorker::installsFromSameOrOtherVolume()
 {
+#ifdef Q_OS_WIN
+    QSKIP("a second volume is staged with /dev/shm");
+#else
     // Beside the install folder, unpacked files are moved into place; from
     // another volume they are copied. Either way the installed tree is the
     // same, and what stood at a destination is replaced, never written
@@ -506,7 +526,7 @@ void TestUnzipWorker::installsFromSameOrOtherVolume()
         otherTemp = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/unzip-test-XXXXXX"));
         if (!otherTemp->isValid() || volumeOf(otherTemp->path()) == volumeOf(target()))
             QSKIP("no writable /dev/shm on a volume of its own");
-        qputenv("TMPDIR", QFile::encodeName(otherTemp->path()));
+        qputenv(temporaryFolderVariable(), QFile::encodeName(otherTemp->path()));
     } else {
         QCOMPARE(volumeOf(temp()), volumeOf(target()));
     }
@@ -549,6 +569,7 @@ void TestUnzipWorker::installsFromSameOrOtherVolume()
     QVERIFY(QFileInfo(target() + QStringLiteral("/lib/libvelmar.so")).isSymLink());
     QCOMPARE(readFile(target() + QStringLiteral("/lib/libvelmar.so")), QByteArray("library"));
     QCOMPARE(treeOf(tempFolder), QStringList());
+#endif
 }
 
 void TestUnzipWorker::reportsFolderInPlaceOfFile()
@@ -618,7 +639,13 @@ void TestUnzipWorker::judgesEntryNames_data()
     QTest::newRow("plain") << "Velmar.exe" << true;
     QTest::newRow("nested") << "bin/x/y.dll" << true;
     QTest::newRow("folder") << "bin/" << true;
-    QTest::newRow("dots in a name") << "a..b/..c/d.." << true;
+    QTest::newRow("dots in a name") << "a..b/..c/d" << true;
+    // Windows drops a name's trailing dots, so "d.." would become "d" there.
+#ifdef Q_OS_WIN
+    QTest::newRow("trailing dots") << "a/d.." << false;
+#else
+    QTest::newRow("trailing dots") << "a/d.." << true;
+#endif
     QTest::newRow("dot step") << "./bin/./x" << true;
     QTest::newRow("empty") << "" << false;
     QTest::newRow("parent") << ".." << false;

@@ -5,10 +5,15 @@
 //   fake_product --wait   sleeps for up to two minutes, so that a test has a
 //                         running copy of the product to find and end
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 int main(int argc, char *argv[])
 {
@@ -17,6 +22,17 @@ int main(int argc, char *argv[])
         return 0;
     }
 
+#ifdef _WIN32
+    wchar_t self[MAX_PATH] = {};
+    if (GetModuleFileNameW(nullptr, self, MAX_PATH) == 0)
+        return 1;
+    const std::filesystem::path folder = std::filesystem::path(self).parent_path();
+    // The folder as Qt writes paths, so the test compares like with like.
+    std::string cwd = std::filesystem::current_path().u8string();
+    for (char &c : cwd)
+        c = c == '\\' ? '/' : c;
+    std::ofstream(folder / "launched_from.txt") << cwd;
+#else
     char self[4096] = {};
     const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
     if (length <= 0)
@@ -28,5 +44,6 @@ int main(int argc, char *argv[])
     if (!getcwd(cwd, sizeof(cwd)))
         return 1;
     std::ofstream(folder + "/launched_from.txt") << cwd;
+#endif
     return 0;
 }

@@ -23,7 +23,10 @@
 #include <QThread>
 
 #include <cstdio>
+#include <thread>
+#ifndef Q_OS_WIN
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -79,6 +82,17 @@ int runGuard(int argc, char **argv)
                          say("message " + QByteArray::number(instanceId) + ' ' + message.toHex());
                      });
 
+#ifdef Q_OS_WIN
+    // Windows cannot watch a pipe with a socket notifier: a thread reads it.
+    std::thread reader([&app] {
+        char line[64] = {};
+        // End of input means the test went away: do not outlive it.
+        while (std::fgets(line, sizeof line, stdin) && qstrncmp(line, "quit", 4) != 0) { }
+        QMetaObject::invokeMethod(
+            &app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+    });
+    reader.detach();
+#else
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, [&app, &input] {
         char line[64] = {};
@@ -89,6 +103,7 @@ int runGuard(int argc, char **argv)
             app.quit();
         }
     });
+#endif
     return app.exec();
 }
 

@@ -1,20 +1,77 @@
 #include "support/minisign_tool.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
+#include <QThread>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace {
 
-bool runMinisign(const QStringList &arguments)
+#ifdef Q_OS_WIN
+// The Windows tests run under Wine, which starts the build machine's own
+// minisign when given its Unix path; the files it reads and writes must then
+// be named the Unix way too. Wine tells the Unix name of a Windows path.
+QString hostPath(const QString &path)
 {
+    using UnixName = char *(CDECL *)(LPCWSTR);
+    // Through a generic function pointer: FARPROC itself has another type.
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    if (!unixName)
+        return path;
+    char *name = unixName(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()));
+    if (!name)
+        return path;
+    const QString result = QString::fromLocal8Bit(name);
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+#else
+QString hostPath(const QString &path)
+{
+    return path;
+}
+#endif
+
+// Runs minisign and tells whether it wrote output. Under Wine a Unix child's
+// exit status does not come through, so the written file is the answer on
+// both systems.
+bool runMinisign(QStringList arguments, const QString &output)
+{
+    for (QString &argument : arguments) {
+        if (QDir::isAbsolutePath(argument))
+            argument = hostPath(argument);
+    }
+    QFile::remove(output);
+#ifdef Q_OS_WIN
+    // Wine runs a Unix program beside the Windows process rather than as a
+    // child it can wait for: started detached, its written file tells the end.
+    if (!QProcess::startDetached(QStringLiteral("Z:/usr/bin/minisign"), arguments))
+        return false;
+#else
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(QStringLiteral("minisign"), arguments);
     process.closeWriteChannel();
-    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit
-        && process.exitCode() == 0;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0)
+        return false;
+#endif
+    QElapsedTimer waited;
+    waited.start();
+    while (QFileInfo(output).size() == 0 && waited.elapsed() < 10000)
+        QThread::msleep(20);
+#ifdef Q_OS_WIN
+    QThread::msleep(100); // and give it the moment to finish the file
+#endif
+    return QFileInfo(output).size() > 0;
 }
 
 } // namespace
@@ -25,7 +82,8 @@ MinisignKeyPair MinisignKeyPair::generate(const QString &folder, const QString &
     const QString publicPath = QDir(folder).filePath(name + QStringLiteral(".pub"));
     const QString secretPath = QDir(folder).filePath(name + QStringLiteral(".key"));
     if (!runMinisign({ QStringLiteral("-G"), QStringLiteral("-f"), QStringLiteral("-W"),
-                       QStringLiteral("-p"), publicPath, QStringLiteral("-s"), secretPath }))
+                       QStringLiteral("-p"), publicPath, QStringLiteral("-s"), secretPath },
+                     publicPath))
         return pair;
     QFile publicFile(publicPath);
     if (!publicFile.open(QIODevice::ReadOnly))
@@ -48,5 +106,6 @@ bool MinisignKeyPair::sign(const QString &file, bool prehashed, const QString &s
         arguments << QStringLiteral("-x") << signaturePath;
     if (!trustedComment.isEmpty())
         arguments << QStringLiteral("-t") << trustedComment;
-    return runMinisign(arguments);
+    return runMinisign(arguments,
+                       signaturePath.isEmpty() ? file + QStringLiteral(".minisig") : signaturePath);
 }

@@ -13,6 +13,10 @@
 #include <QLabel>
 #include <QtTest>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
 
 QMargins uniform(int width)
@@ -55,6 +59,10 @@ private slots:
     void dialogMaximizeAndShadowWidth();
     void resizability();
     void noNativeHandlingOffWindows();
+#ifdef Q_OS_WIN
+    void nativeHitTestOnRealWindow_data();
+    void nativeHitTestOnRealWindow();
+#endif
 };
 
 void TestFramelessWindow::windowFlagsAndAttributes()
@@ -334,6 +342,44 @@ void TestFramelessWindow::noNativeHandlingOffWindows()
     QVERIFY(!handleFramelessNativeEvent(&window, 12, notAMessage.data(), &result));
     QCOMPARE(result, 42L);
 }
+
+#ifdef Q_OS_WIN
+
+void TestFramelessWindow::nativeHitTestOnRealWindow_data()
+{
+    // Points relative to the window's outer rectangle; the shadow is 12.
+    QTest::addColumn<QPoint>("offset");
+    QTest::addColumn<bool>("fromRight");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("top-left corner") << QPoint(13, 13) << false << int(HTTOPLEFT);
+    QTest::newRow("left edge in the shadow") << QPoint(13, 5) << false << int(HTLEFT);
+    QTest::newRow("on the line L") << QPoint(12, 150) << false << int(HTCLIENT);
+    QTest::newRow("right edge") << QPoint(-13, 150) << true << int(HTRIGHT);
+    QTest::newRow("body") << QPoint(200, 150) << false << int(HTCLIENT);
+}
+
+void TestFramelessWindow::nativeHitTestOnRealWindow()
+{
+    QFETCH(QPoint, offset);
+    QFETCH(bool, fromRight);
+    QFETCH(int, expected);
+
+    // Showing the window is itself the check that creating the native window
+    // from the frameless handling does not recurse into a second creation.
+    Window window;
+    window.setGeometry(100, 100, 400, 300);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const HWND hwnd = reinterpret_cast<HWND>(window.winId());
+    RECT rect;
+    QVERIFY(GetWindowRect(hwnd, &rect));
+    const int x = (fromRight ? rect.right : rect.left) + offset.x();
+    const int y = rect.top + offset.y();
+    const LRESULT hit = SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y));
+    QCOMPARE(int(hit), expected);
+}
+
+#endif
 
 QTEST_MAIN(TestFramelessWindow)
 #include "tst_frameless_window.moc"

@@ -1,4 +1,5 @@
-// The Program Files folder as the shell gives it.
+// The Program Files folder as the shell gives it, the user's own programs
+// folder, and the probe that decides between them.
 #include "check.h"
 #include "platform/win32/known_folders.h"
 
@@ -21,6 +22,30 @@ int wmain()
     CHECK(CompareStringOrdinal(folder.c_str(), -1, announced, -1, TRUE) == CSTR_EQUAL);
     // The buffer is MAX_PATH wide characters: the text ends inside it.
     CHECK(folder.size() < MAX_PATH);
+
+    // %LOCALAPPDATA%\Programs, known even before anything was installed there.
+    const std::wstring userPrograms = platform::userProgramFilesFolder();
+    wchar_t localAppData[MAX_PATH] = {};
+    CHECK(GetEnvironmentVariableW(L"LOCALAPPDATA", localAppData, MAX_PATH) > 0);
+    const std::wstring expected = std::wstring(localAppData) + L"\\Programs";
+    CHECK(CompareStringOrdinal(userPrograms.c_str(), -1, expected.c_str(), -1, TRUE) == CSTR_EQUAL);
+
+    // The probe: a folder that takes new folders, and ones that cannot, and
+    // no probe folder left behind.
+    wchar_t temp[MAX_PATH] = {};
+    CHECK(GetTempPathW(MAX_PATH, temp) > 0);
+    const std::wstring scratch = std::wstring(temp) + L"known-folders-probe";
+    CreateDirectoryW(scratch.c_str(), nullptr);
+    CHECK(platform::canCreateFolderIn(scratch));
+    CHECK(RemoveDirectoryW(scratch.c_str())); // empty again
+    CHECK(!platform::canCreateFolderIn(scratch)); // gone
+    const std::wstring file = std::wstring(temp) + L"known-folders-probe.txt";
+    HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CHECK(handle != INVALID_HANDLE_VALUE);
+    CloseHandle(handle);
+    CHECK(!platform::canCreateFolderIn(file));
+    DeleteFileW(file.c_str());
+    CHECK(!platform::canCreateFolderIn(std::wstring()));
     CoUninitialize();
     return check::finish("tst_known_folders");
 }

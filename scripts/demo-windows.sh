@@ -1,0 +1,316 @@
+#!/usr/bin/env bash
+# The Windows demo (scripts/demo.sh --windows): the real installer.exe under
+# Wine, in a throw-away Wine prefix on a private X server. It serves the
+# Windows build of Velmar from a web server on 127.0.0.1, clicks through the
+# installer like a person (agree, install, launch), photographs every page,
+# checks the registry (wine reg query), the Start-menu and desktop links (read
+# back through the shell by the product's own uninstaller), the installed
+# files and the running Velmar.exe, opens a korvantvelmar:// link, uninstalls,
+# and prints a report. It stops every process it started.
+#
+#   scripts/demo.sh --windows [--per-user] [--no-build] [--build-dir DIR] [--screenshots DIR] [--keep]
+#
+#   --per-user         close Program Files to the installer first (chattr +i,
+#                      as a user without elevation finds it): it must install
+#                      into %LOCALAPPDATA%\Programs and register per user
+#   --no-build         use the existing Windows build
+#   --build-dir DIR    the Windows build (default: build-windows, as made by
+#                      scripts/build-windows.sh)
+#   --screenshots DIR  where the screenshots go (default: DIR/demo-screenshots)
+#   --keep             keep the throw-away folder (prefix, logs)
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build-windows
+do_build=1
+keep=0
+per_user=0
+shots=
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --windows) ;;
+        --per-user) per_user=1 ;;
+        --no-build) do_build=0 ;;
+        --keep) keep=1 ;;
+        --build-dir | --screenshots)
+            [ $# -ge 2 ] || { echo "demo: $1 needs a folder" >&2; exit 2; }
+            [ "$1" = --build-dir ] && build=$2 || shots=$2
+            shift
+            ;;
+        -h | --help)
+            sed -n '2,20s/^# \{0,1\}//p' "$0"
+            exit 0
+            ;;
+        *)
+            echo "demo: unknown option '$1' (see --help)" >&2
+            exit 2
+            ;;
+    esac
+    shift
+done
+[ -n "$shots" ] || shots=$build/demo-screenshots
+
+say() { echo "demo: $*"; }
+fail() {
+    echo "demo: $*" >&2
+    exit 1
+}
+. "$root/scripts/lib/xdemo.sh"
+
+if [ "$do_build" -eq 1 ]; then
+    "$root/scripts/bootstrap.sh"
+    BUILD_DIR=$build "$root/scripts/build-windows.sh"
+fi
+installer_dir=$build/installer
+product=$build/demo/package
+[ -f "$installer_dir/installer.exe" ] || fail "no installer.exe in $installer_dir (scripts/build-windows.sh)"
+[ -f "$product/Velmar.exe" ] && [ -f "$product/uninst.exe" ] || fail "no Windows Velmar in $product"
+for tool in wine Xvfb xdotool import; do
+    command -v "$tool" >/dev/null || fail "$tool is missing (scripts/bootstrap.sh installs it)"
+done
+
+work=$(mktemp -d /tmp/velmar-windows-demo.XXXXXX)
+started_pids=()
+cleanup() {
+    local status=$?
+    set +e
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
+    [ -n "${closed:-}" ] && chattr -i "$closed" 2>/dev/null
+    xdemo_stop_started
+    if [ "$keep" -eq 1 ]; then say "kept $work"; else rm -rf -- "$work"; fi
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM HUP PIPE
+
+# --- Web site, shipped folder, prefix, X server ------------------------------
+site=$work/site
+mkdir -p "$site" "$work/logs"
+logs=$work/logs
+xdemo_write_pages "$site"
+xdemo_start_server "$site" 4
+package_lines=$("$root/scripts/make-package.sh" "$product" "$site/velmar.zip" "$base")
+bytes_total=$(sed -n 's/^bytesTotal=//p' <<<"$package_lines")
+package_url=$(sed -n 's/^packageUrl=//p' <<<"$package_lines")
+
+# The shipped folder, copied so that the demo's settings.ini stays out of the build.
+shipped=$work/shipped
+cp -r "$installer_dir" "$shipped"
+xdemo_write_settings "$shipped/settings.ini" "$package_url" "$bytes_total"
+sed -i 's/^programName=.*/programName=Velmar.exe/' "$shipped/settings.ini"
+
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+say "making a throw-away Wine prefix"
+"$root/scripts/wine-prefix.sh" "$WINEPREFIX"
+xdemo_start_xvfb "$logs"
+export DISPLAY=$display
+demo_env=(env)
+status_file=$work/velmar-status.txt
+# As a Windows path: a relative-looking /tmp/... would land on the drive of
+# whatever folder Velmar starts in.
+VELMAR_STATUS_FILE=$(winepath -w "$status_file" 2>/dev/null)
+export VELMAR_STATUS_FILE
+program_files=$WINEPREFIX/drive_c/Program\ Files
+install_dir=$program_files/Velmar
+shown_folder='C:\Program Files\Velmar'
+closed=
+if [ "$per_user" -eq 1 ]; then
+    # The immutable flag refuses new folders even to root, as Program Files
+    # refuses them to a user without elevation.
+    chattr +i "$program_files" 2>/dev/null && closed=$program_files \
+        || fail "cannot close Program Files here (chattr +i needs an ext4-like file system)"
+    local_app_data=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -path '*/AppData/Local' | head -n1)
+    install_dir=$local_app_data/Programs/Velmar
+    shown_folder='%LOCALAPPDATA%\Programs\Velmar'
+fi
+
+mkdir -p "$shots"
+rm -rf -- "$shots"/*.png
+shots=$(cd "$shots" && pwd)
+shot_count=0
+shoot() { # shoot NAME WINDOW
+    shot_count=$((shot_count + 1))
+    local file
+    file=$shots/$(printf '%02d' "$shot_count")-$1.png
+    measure "$2"
+    python3 "$root/scripts/lib/window-shot.py" "$2" "$file" 2>/dev/null || snap "$file"
+    say "screenshot $file"
+}
+
+results=()
+failures=0
+check() { # check TEXT COMMAND...
+    local text=$1
+    shift
+    if "$@"; then results+=("ok      $text"); else
+        results+=("FAILED  $text")
+        failures=$((failures + 1))
+    fi
+}
+finish() {
+    echo
+    echo "Velmar Windows demo report ($(date '+%Y-%m-%d %H:%M:%S'), Wine $(wine --version), server $base)"
+    echo "  package   $site/velmar.zip: $(stat -c %s "$site/velmar.zip") bytes, bytesTotal=$bytes_total"
+    local line
+    for line in "${results[@]}"; do echo "  $line"; done
+    echo "  screenshots in $shots:"
+    ls -1 "$shots" | sed 's/^/    /'
+    if [ "$failures" -eq 0 ]; then echo "  result: everything checked out"; else
+        echo "  result: $failures check(s) failed"
+        cp -r "$logs" "$shots/logs" 2>/dev/null && echo "  logs in $shots/logs"
+    fi
+    [ "$failures" -eq 0 ]
+    exit $?
+}
+
+# Windows of a Wine program, found by the class Wine gives them (the
+# executable's name); the largest visible one is the main window.
+wine_window() { # wine_window EXE [other-than-WINDOW]
+    local best= best_area=0 wid WINDOW X Y WIDTH HEIGHT SCREEN
+    for wid in $(xdotool search --onlyvisible --classname "$1" 2>/dev/null); do
+        [ "$wid" != "${2:-}" ] || continue
+        eval "$(xdotool getwindowgeometry --shell "$wid" 2>/dev/null)" || continue
+        [ "$WIDTH" -gt 1 ] && [ "$WIDTH" -lt 1280 ] || continue
+        if [ $((WIDTH * HEIGHT)) -gt "$best_area" ]; then best=$wid best_area=$((WIDTH * HEIGHT)); fi
+    done
+    echo "$best"
+}
+installer_ended() { ! kill -0 "$installer_pid" 2>/dev/null; }
+download_started() { grep -q 'GET /velmar.zip' "$work/server.log"; }
+package_in_place() {
+    local name size
+    while read -r size name; do
+        [ -f "$install_dir/$name" ] && [ "$(stat -c %s "$install_dir/$name")" = "$size" ] || return 1
+    done <"$work/package.list"
+}
+zipinfo -l "$site/velmar.zip" | awk '/^-/ { size = $4; for (i = 0; i < 9; i++) sub(/^[^ ]+ +/, ""); print size, $0 }' \
+    >"$work/package.list"
+
+# --- The click-through -------------------------------------------------------
+set +e
+say "starting installer.exe under Wine on display $display"
+(cd "$shipped" && exec wine installer.exe) >"$logs/installer.log" 2>&1 &
+installer_pid=$!
+started_pids+=("$installer_pid")
+window=
+for _ in $(seq 300); do
+    window=$(wine_window installer.exe)
+    [ -n "$window" ] && break
+    installer_ended && break
+    sleep 0.1
+done
+check "the installer window appears" test -n "$window"
+[ -n "$window" ] || finish
+sleep 1.5
+measure "$window"
+# Under Wine 8 the X11 window of this frameless window comes out a few
+# pixels taller than asked; the width tells the scale.
+check "the window is 524 wide at 96 dpi (X11 window ${win_w} x ${win_h})" test "$win_w" = 524 -a "$win_h" -ge 308 -a "$win_h" -le 316
+shoot start-page "$window"
+
+body_bottom=$((win_h - 12))
+agree_x=$((12 + 12 + 6))
+click_until "I agree" "$agree_x" $((body_bottom - 12)) $((body_bottom - 60)) -4 screen_changed && agreed=1 || agreed=0
+check "ticking \"I agree\" changes the start page" test "$agreed" -eq 1
+[ "$agreed" -eq 1 ] || finish
+agree_y=$clicked_y
+shoot start-page-agreed "$window"
+install_reacted() {
+    download_started && return 0
+    message_box=$(wine_window installer.exe "$window")
+    [ -n "$message_box" ]
+}
+message_box=
+click_until "Install now" $((win_w / 2 + 16)) $((agree_y - 14)) $((agree_y - 110)) -4 install_reacted
+check "\"Install now\" starts the download" download_started
+download_started || { [ -n "$message_box" ] && shoot notice "$message_box"; finish; }
+sleep 1.2
+shoot progress-page "$window"
+for _ in $(seq 240); do
+    package_in_place && break
+    installer_ended && break
+    message_box=$(wine_window installer.exe "$window")
+    [ -n "$message_box" ] && break
+    sleep 0.5
+done
+if [ -n "$message_box" ]; then
+    shoot message-box "$message_box"
+    check "the installation runs without a message box" false
+    finish
+fi
+sleep 1.5
+shoot success-page "$window"
+check "every package file is in $shown_folder with its size" package_in_place
+
+# --- Registration, read back the way Windows programs see it -----------------
+reg_value() { # reg_value KEY [VALUE]: the data of one value, or nothing
+    local args=("$1")
+    if [ -n "${2:-}" ]; then args+=(/v "$2"); else args+=(/ve); fi
+    wine reg query "${args[@]}" 2>/dev/null | tr -d '\r' | sed -n 's/^ *[^ ].*REG_[A-Z_]* *//p' | head -n1
+}
+native_exe='C:\Program Files\Velmar\Velmar.exe'
+found_in() { # found_in KEY [VALUE]: the value names the installed program, machine-wide or per user
+    local scope scopes=(HKLM HKCU)
+    [ "$per_user" -eq 0 ] || scopes=(HKCU)
+    for scope in "${scopes[@]}"; do
+        case "$(reg_value "$scope\\$1" "${2:-}")" in *"Velmar\\Velmar.exe"* | *"Velmar/Velmar.exe"* | *"Velmar\\uninst.exe"*) return 0 ;; esac
+    done
+    return 1
+}
+if [ "$per_user" -eq 1 ]; then
+    check "nothing machine-wide: no HKLM protocol, App Paths or uninstall key" eval \
+        '[ -z "$(reg_value "HKLM\Software\Classes\korvantvelmar\shell\open\command")" ] && [ -z "$(reg_value "HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\Velmar.exe")" ]'
+fi
+check "protocol: HKCR\\korvantvelmar\\shell\\open\\command = $(reg_value 'HKCR\korvantvelmar\shell\open\command')" \
+    found_in 'Software\Classes\korvantvelmar\shell\open\command'
+check "App Paths\\Velmar.exe = $(reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\Velmar.exe')" \
+    found_in 'Software\Microsoft\Windows\CurrentVersion\App Paths\Velmar.exe'
+check "Uninstall\\Velmar UninstallString = $(reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmar' UninstallString)" \
+    found_in 'Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmar' UninstallString
+# The product's uninstaller resolves links through the shell (IShellLink)
+# and lists the ones that lead into its folder.
+(cd "$install_dir" && wine uninst.exe --dry-run) >"$logs/uninstall-dry-run.log" 2>&1
+check "the Start-menu link resolves to Velmar.exe" grep -q 'Programs\\Velmar\\Velmar.lnk' "$logs/uninstall-dry-run.log"
+check "the desktop link resolves to Velmar.exe" grep -q 'Desktop\\Velmar.lnk' "$logs/uninstall-dry-run.log"
+
+# --- Launch ------------------------------------------------------------------
+launched=0
+installer_ended || click_until "Launch" $((win_w / 2)) $((body_bottom - 41)) $((body_bottom - 101)) -4 installer_ended \
+    && launched=1
+check "\"Launch\" closes the installer" test "$launched" -eq 1
+for _ in $(seq 100); do
+    [ -s "$status_file" ] && break
+    sleep 0.2
+done
+report_value() { tr -d '\r' <"$status_file" 2>/dev/null | sed -n "s/^$1=//p" | head -n 1; }
+check "Velmar.exe runs (process $(report_value pid))" test -s "$status_file"
+velmar_window=
+for _ in $(seq 50); do
+    velmar_window=$(wine_window Velmar.exe)
+    [ -n "$velmar_window" ] && break
+    sleep 0.2
+done
+[ -z "$velmar_window" ] || { sleep 0.5; shoot velmar-running "$velmar_window"; }
+
+# --- A link, the way a browser hands it over (ShellExecute) -------------------
+link='korvantvelmar://open?x=1'
+rm -f -- "$status_file"
+wine start "$link" >"$logs/open-link.log" 2>&1
+for _ in $(seq 100); do
+    [ "$(report_value link)" = "$link" ] && break
+    sleep 0.2
+done
+check "opening $link starts Velmar.exe with the link" test "$(report_value link)" = "$link"
+
+# --- Uninstall ------------------------------------------------------------------
+(cd "$install_dir" && wine uninst.exe) >"$logs/uninstall.log" 2>&1
+for _ in $(seq 100); do
+    [ -e "$install_dir" ] || break
+    sleep 0.2
+done
+check "uninst.exe removes $shown_folder" test ! -e "$install_dir"
+check "the protocol, App Paths and uninstall keys are gone" \
+    eval '! found_in "Software\Classes\korvantvelmar\shell\open\command" && ! found_in "Software\Microsoft\Windows\CurrentVersion\App Paths\Velmar.exe"'
+check "the links are gone" \
+    test -z "$(find "$WINEPREFIX/drive_c/users" -name 'Velmar.lnk' 2>/dev/null)"
+finish

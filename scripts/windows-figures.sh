@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Figures of the Windows build under Wine, printed, never judged:
+#   - the size of installer.exe,
+#   - time from process start to window shown: installer.exe against the
+#     empty static Qt window (bench/empty_window.cpp) in the same run,
+#   - the installer window's size at 96, 120, 144 and 192 dpi (Wine's
+#     LogPixels), against 524 x 308 times the scale.
+# Each run has a throw-away Wine prefix and its own Xvfb.
+#
+#   scripts/windows-figures.sh [WINDOWS_BUILD_DIR]
+#
+# The Windows build with its benches: build/windows, which scripts/build.sh
+# makes beside the Linux build once the Windows Qt is there.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build/windows}" && pwd)
+installer=$build/installer/installer.exe
+empty=$build/installer/bench_empty_window.exe
+for program in "$installer" "$empty"; do
+    [ -f "$program" ] || { echo "windows-figures: no $program" >&2; exit 1; }
+done
+
+work=$(mktemp -d /tmp/windows-figures.XXXXXX)
+xvfb_pid=
+cleanup() {
+    set +e
+    WINEPREFIX=$work/prefix wineserver -k 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+"$root/scripts/wine-prefix.sh" "$WINEPREFIX"
+Xvfb -displayfd 3 -screen 0 1920x1440x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -n1 "$work/display")
+wineserver -p 60 # keep the server up between runs: measure the programs, not its start
+
+# The installer needs its shipped folder; settings.ini points nowhere.
+shipped=$work/shipped
+cp -r "$build/installer" "$shipped"
+
+# Seconds from start until a visible window of the program's class exists;
+# prints "seconds width height".
+time_to_window() { # time_to_window FOLDER EXE
+    local start wid geometry WINDOW X Y WIDTH HEIGHT SCREEN
+    start=$(date +%s.%N)
+    (cd "$1" && exec wine "$2") >/dev/null 2>&1 &
+    local pid=$!
+    for _ in $(seq 1500); do
+        wid=$(xdotool search --onlyvisible --classname "$2" 2>/dev/null | head -n1)
+        [ -n "$wid" ] && break
+        sleep 0.02
+    done
+    local shown
+    shown=$(date +%s.%N)
+    sleep 1
+    eval "$(xdotool getwindowgeometry --shell "$wid" 2>/dev/null)"
+    kill "$pid" 2>/dev/null
+    wineserver -k 2>/dev/null
+    wineserver -p 60
+    wait "$pid" 2>/dev/null
+    echo "$(awk "BEGIN { print $shown - $start }") $WIDTH $HEIGHT"
+}
+
+set_dpi() {
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+        /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    wineserver -k 2>/dev/null
+    wineserver -p 60
+}
+
+echo "installer.exe: $(stat -c %s "$installer") bytes"
+echo
+echo "start to window shown under Wine (Wine $(wine --version)), 3 runs each, seconds:"
+for run in 1 2 3; do
+    empty_time=$(time_to_window "$(dirname "$empty")" "$(basename "$empty")" | cut -d' ' -f1)
+    installer_time=$(time_to_window "$shipped" installer.exe | cut -d' ' -f1)
+    printf '  run %d: empty static Qt window %.2f  installer.exe %.2f  ratio %.2f\n' \
+        "$run" "$empty_time" "$installer_time" "$(awk "BEGIN { print $installer_time / $empty_time }")"
+done
+echo
+echo "installer window at each display scale (expected 524 x 308 times the scale):"
+for dpi in 96 120 144 192; do
+    set_dpi "$dpi"
+    read -r _ width height < <(time_to_window "$shipped" installer.exe)
+    expected_w=$((524 * dpi / 96))
+    expected_h=$((308 * dpi / 96))
+    echo "  $dpi dpi (scale $(awk "BEGIN { print $dpi / 96 }")): ${width} x ${height}, expected ${expected_w} x ${expected_h}"
+done

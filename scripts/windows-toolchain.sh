@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# Builds the Windows libraries the installer links against, once per machine:
+# Qt 5.15 qtbase (static, static runtime, Schannel), QuaZip and libsodium, all
+# from Debian's source packages, cross-compiled with mingw-w64's POSIX-thread
+# compilers.
+#
+# The result goes into a cache folder outside the checkout, named after the
+# package versions and this recipe, so every later build, test and CI run on
+# the machine reuses it and a changed recipe builds a new one. The work happens
+# in a scratch folder next to it and is moved into place only when finished:
+# an interrupted run leaves no half cache behind, and the next run resumes the
+# steps that had not finished.
+#
+#   scripts/windows-toolchain.sh           build if missing, print the prefix
+#   scripts/windows-toolchain.sh --prefix  print the prefix, build nothing
+#
+# INSTALLER_MINGW_CACHE overrides the cache root (default /var/cache/installer-mingw).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cache_root=${INSTALLER_MINGW_CACHE:-/var/cache/installer-mingw}
+jobs=${INSTALLER_MINGW_JOBS:-$(nproc)}
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+
+version_of() {
+    apt-cache policy "$1" 2>/dev/null | awk '/Candidate:/ { print $2; exit }'
+}
+
+qt_version=$(version_of qtbase5-dev)
+quazip_version=$(version_of libquazip1-qt5-dev)
+sodium_version=$(version_of libsodium-dev)
+compiler_version=$(x86_64-w64-mingw32-g++-posix -dumpfullversion 2>/dev/null || echo none)
+
+# The recipe: what changes the built libraries. Its hash is part of the key.
+qt_flags=(
+    -opensource -confirm-license
+    -xplatform win32-g++ -device-option CROSS_COMPILE=x86_64-w64-mingw32-
+    -static -static-runtime -release
+    -schannel -no-openssl
+    -no-opengl -no-dbus -no-icu -no-direct2d -no-feature-tabletevent
+    -qt-zlib -qt-libpng -qt-libjpeg -qt-pcre -qt-harfbuzz -qt-freetype
+    -no-sql-sqlite -no-sql-odbc -no-sql-psql -no-sql-mysql
+    -nomake examples -nomake tests
+)
+quazip_flags=(-DQUAZIP_QT_MAJOR_VERSION=5 -DQUAZIP_FETCH_LIBS=OFF -DQUAZIP_BZIP2=OFF -DQUAZIP_ENABLE_TESTS=OFF)
+sodium_flags=(--host=x86_64-w64-mingw32 --enable-static --disable-shared)
+recipe_hash=$(echo "${qt_flags[*]} | ${quazip_flags[*]} | ${sodium_flags[*]} | lowercase-libs-1" | sha256sum | cut -c1-12)
+key="qt${qt_version}-quazip${quazip_version}-sodium${sodium_version}-gcc${compiler_version}-${recipe_hash}"
+key=$(echo "$key" | tr -c 'A-Za-z0-9.\n-' '_')
+prefix="$cache_root/$key"
+
+if [ "${1:-}" = "--prefix" ]; then
+    echo "$prefix"
+    exit 0
+fi
+if [ -f "$prefix/.complete" ]; then
+    echo "$prefix"
+    exit 0
+fi
+
+log() { echo "windows-toolchain: $(date +%H:%M:%S) $*" >&3; }
+exec 3>&2
+
+# One build per key at a time: a second caller waits and then finds the cache.
+mkdir -p "$cache_root"
+exec 9>"$cache_root/.lock-$key"
+flock 9
+if [ -f "$prefix/.complete" ]; then
+    echo "$prefix"
+    exit 0
+fi
+
+scratch="$cache_root/.build-$key"
+build_log="$scratch/build.log"
+stage="$scratch/stage"           # make install DESTDIR; the prefix lives inside
+staged_prefix="$stage$prefix"
+mkdir -p "$scratch/src" "$stage"
+log "building into $prefix (scratch $scratch, log $build_log); about half an hour on two cores"
+# The compilers' output goes to the log; a failure shows its end.
+exec 3>&2 2>>"$build_log"
+trap 'status=$?; [ $status -eq 0 ] || { exec 2>&3; tail -n 40 "$build_log" >&2; log "failed (status $status); the next run resumes"; }' EXIT
+
+# Debian's source packages: a deb-src entry beside the existing deb one.
+if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+    log "adding deb-src entries for the Debian sources"
+    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+        "${sudo[@]}" tee /etc/apt/sources.list.d/installer-deb-src.sources >/dev/null
+    "${sudo[@]}" apt-get update -q >&2
+fi
+
+# The build tools: the mingw compilers under their plain names, POSIX threads
+# (std::mutex, which QtTest needs, is missing with the win32-thread ones).
+tools="$scratch/tools"
+mkdir -p "$tools"
+for tool in gcc g++; do
+    ln -sf "$(command -v x86_64-w64-mingw32-$tool-posix)" "$tools/x86_64-w64-mingw32-$tool"
+done
+export PATH="$tools:$PATH"
+
+fetch_source() { # package, unpacked folder glob
+    local package=$1
+    cd "$scratch/src"
+    # shellcheck disable=SC2086 # the folder name is a glob
+    if ! ls -d $2 >/dev/null 2>&1; then
+        apt-get source -q "$package" >&2
+    fi
+    # shellcheck disable=SC2086
+    ls -d $2 | head -n1
+}
+
+# --- Qt ---------------------------------------------------------------------
+if [ ! -f "$scratch/qt.done" ]; then
+    qt_src=$(fetch_source qtbase-opensource-src 'qtbase-opensource-src-*/')
+    qt_build="$scratch/qt-build"
+    mkdir -p "$qt_build"
+    cd "$qt_build"
+    if [ ! -f "$scratch/qt.configured" ]; then
+        log "configuring Qt"
+        nice "$scratch/src/$qt_src/configure" -prefix "$prefix" "${qt_flags[@]}" >&2
+        touch "$scratch/qt.configured"
+    fi
+    log "building Qt"
+    nice make -j"$jobs" >&2
+    rm -rf "$staged_prefix"
+    make install INSTALL_ROOT="$stage" >&2
+    touch "$scratch/qt.done"
+fi
+# Qt's static link lines name Windows libraries in mixed case (-lSecur32);
+# the mingw import libraries are lower case and this file system tells them
+# apart. Idempotent, so a resumed run applies it too.
+find "$staged_prefix" \( -name '*.prl' -o -name '*.cmake' -o -name '*.pri' -o -name '*.pc' \) -print0 |
+    xargs -0 sed -i -E 's/(-l|\b)(Secur32|Crypt32|Ws2_32|Shlwapi|Advapi32|Ole32|User32|Gdi32|Shell32)\b/\1\L\2/g'
+
+cross_cmake=(
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+    -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_INSTALL_PREFIX="$prefix"
+    -DCMAKE_PREFIX_PATH="$staged_prefix"
+    -DBUILD_SHARED_LIBS=OFF
+    -DZLIB_INCLUDE_DIR=/usr/x86_64-w64-mingw32/include
+    -DZLIB_LIBRARY=/usr/x86_64-w64-mingw32/lib/libz.a
+)
+
+# --- QuaZip -----------------------------------------------------------------
+if [ ! -f "$scratch/quazip.done" ]; then
+    log "building QuaZip"
+    quazip_src=$(fetch_source libquazip1-qt5 'libquazip1-qt5-*/')
+    rm -rf "$scratch/quazip-build"
+    nice cmake -S "$scratch/src/$quazip_src" -B "$scratch/quazip-build" -G Ninja "${cross_cmake[@]}" \
+        "${quazip_flags[@]}" >&2
+    nice cmake --build "$scratch/quazip-build" --parallel "$jobs" >&2
+    DESTDIR="$stage" cmake --install "$scratch/quazip-build" >&2
+    touch "$scratch/quazip.done"
+fi
+
+# --- libsodium --------------------------------------------------------------
+if [ ! -f "$scratch/sodium.done" ]; then
+    log "building libsodium"
+    sodium_src=$(fetch_source libsodium 'libsodium-*/')
+    # Debian's source is the release tag without the generated script.
+    [ -x "$scratch/src/$sodium_src/configure" ] || (cd "$scratch/src/$sodium_src" && autoreconf -fi >&2)
+    rm -rf "$scratch/sodium-build"
+    mkdir -p "$scratch/sodium-build"
+    cd "$scratch/sodium-build"
+    nice "$scratch/src/$sodium_src/configure" --prefix="$prefix" "${sodium_flags[@]}" >&2
+    nice make -j"$jobs" >&2
+    make install DESTDIR="$stage" >&2
+    touch "$scratch/sodium.done"
+fi
+
+# --- into place -------------------------------------------------------------
+cat >"$staged_prefix/README.txt" <<EOF
+Windows libraries for the installer, built by scripts/windows-toolchain.sh.
+Qt $qt_version (qtbase), QuaZip $quazip_version, libsodium $sodium_version,
+x86_64-w64-mingw32 g++ $compiler_version (posix threads), recipe $recipe_hash.
+EOF
+touch "$staged_prefix/.complete"
+rm -rf "$prefix"
+mv "$staged_prefix" "$prefix"
+exec 2>&3
+rm -rf "$scratch"
+log "done"
+echo "$prefix"

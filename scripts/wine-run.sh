@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Runs one Windows program under Wine on an X server of its own (Xvfb), so
+# that Windows programs with real windows run on a machine without a display.
+# WINEPREFIX and the rest of the environment pass through; the exit status is
+# the program's. Xvfb and the prefix's wineserver are stopped afterwards.
+# A test program's <name>.env beside it (variables, one a line) is exported
+# first; variables already set by the caller give way to it.
+#
+#   scripts/wine-run.sh [--dpi N] program.exe [arguments...]
+#
+#   --dpi N   Wine's LogPixels for the run (96 = 100 %, 144 = 150 %, ...)
+set -euo pipefail
+dpi=
+if [ "${1:-}" = "--dpi" ]; then
+    dpi=$2
+    shift 2
+fi
+[ $# -ge 1 ] || { echo "wine-run: which program?" >&2; exit 2; }
+
+display_file=$(mktemp)
+xvfb_pid=
+cleanup() {
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -f "$display_file"
+}
+trap cleanup EXIT
+
+exec 3>"$display_file"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 100); do
+    [ -s "$display_file" ] && break
+    sleep 0.1
+done
+[ -s "$display_file" ] || { echo "wine-run: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$display_file")"
+
+if [ -n "$dpi" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    wineserver -w
+fi
+
+# A test program's environment, written by the Windows build beside it.
+env_file="${1%.exe}.env"
+if [ -f "$env_file" ]; then
+    while IFS= read -r line; do
+        [ -n "$line" ] && export "${line?}"
+    done <"$env_file"
+fi
+
+# Test programs that serve HTTPS take a fresh certificate from here: a
+# Windows program cannot run this machine's openssl.
+certificates=$(mktemp -d)
+trap 'cleanup; rm -rf "$certificates"' EXIT
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$certificates/key.pem" -out "$certificates/cert.pem" \
+    -days 2 -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1,DNS:localhost >/dev/null 2>&1
+export INSTALLER_TEST_CERTIFICATE_DIR=$certificates
+
+status=0
+if [ -f "$env_file" ]; then
+    # Qt's test log does not reach a pipe from a Wine program: it goes to a
+    # file and is shown from there.
+    log=$(mktemp)
+    wine "$@" -o "$log,txt" || status=$?
+    cat "$log"
+    rm -f "$log"
+else
+    wine "$@" || status=$?
+fi
+wineserver -k 2>/dev/null || true
+exit "$status"
