@@ -304,9 +304,14 @@ bool SingleApplicationPrivate::contactPrimary(int timeout, ConnectionKind kind)
     }
 
     const QByteArray body = ConnectionFrame::encodeBody(m_blockName, kind, m_instanceIndex);
-    m_socket->write(ConnectionFrame::encodeHeader(body.size()));
-    m_socket->write(body);
-    const bool written = m_socket->waitForBytesWritten(remainingMs(timer, timeout));
+    QByteArray frame = ConnectionFrame::encodeHeader(body.size());
+    frame += body;
+    m_socket->write(frame);
+    // Wait until all of it has left: on Windows a wait ends with the first
+    // finished piece of the pipe write, and a later start exits right after.
+    bool written = true;
+    while (written && m_socket->bytesToWrite() > 0)
+        written = m_socket->waitForBytesWritten(remainingMs(timer, timeout));
     m_socket->flush();
     return written;
 }

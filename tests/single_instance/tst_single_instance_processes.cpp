@@ -136,6 +136,9 @@ private Q_SLOTS:
         // Key files and server sockets of this run live in a folder of its own.
         QVERIFY(QDir(m_root.path()).mkpath(QStringLiteral("ipc")));
         qputenv("TMPDIR", QFile::encodeName(m_root.filePath(QStringLiteral("ipc"))));
+        // The helpers' warnings are read from their standard error; a Windows
+        // program without a console would send them to the debugger instead.
+        qputenv("QT_FORCE_STDERR_LOGGING", "1");
         QVERIFY(QFileInfo::exists(helperSource()));
     }
 
@@ -230,7 +233,11 @@ private Q_SLOTS:
         Helper replacement(program);
         const QString pid = replacement.waitForLine(QStringLiteral("running "));
         QVERIFY(!pid.isEmpty());
+#ifndef Q_OS_WIN
+        // Windows drops a named segment with its last process, so there the
+        // replacement finds no dead primary to report, only a fresh block.
         QVERIFY(replacement.errors().contains("no longer runs"));
+#endif
         const QByteArray bytes = readBlock(key);
         QCOMPARE(InstanceBlock(const_cast<char *>(bytes.constData())).primaryProcessId(),
                  pid.toLongLong());
