@@ -21,10 +21,13 @@ template<typename Char> QString toQString(const std::basic_string<Char> &text)
 
 } // namespace
 
-double monitorScale(unsigned effectiveDpi, int logPixels)
+double monitorScale(unsigned effectiveDpi, int logPixels, unsigned systemDpi)
 {
-    const double dpi = effectiveDpi != 0 ? static_cast<double>(effectiveDpi) : logPixels;
-    return dpi / 96.0;
+    if (effectiveDpi != 0)
+        return effectiveDpi / 96.0;
+    if (logPixels != 0)
+        return logPixels / 96.0;
+    return systemDpi / 96.0;
 }
 
 MonitorInfo monitorInfoFromRecord(const platform::MonitorRecord &record)
@@ -40,7 +43,7 @@ MonitorInfo monitorInfoFromRecord(const platform::MonitorRecord &record)
     info.pelsHeight = record.pelsHeight;
     info.logPixels = record.logPixels;
     info.bitsPerPel = record.bitsPerPel;
-    info.scale = monitorScale(record.effectiveDpi, record.logPixels);
+    info.scale = monitorScale(record.effectiveDpi, record.logPixels, record.systemDpi);
     info.primary = record.primary;
     info.deviceName = toQString(record.deviceName);
     info.deviceString = toQString(record.deviceString);

@@ -16,9 +16,12 @@
 using MonitorList = std::vector<MonitorInfo>;
 
 // The scale of a monitor: its effective DPI when the system gives one,
-// otherwise the display mode's logPixels, divided by 96 without rounding
-// (120 gives 1.25, 144 gives 1.5, 100 gives 1.0416666...).
-double monitorScale(unsigned effectiveDpi, int logPixels);
+// otherwise the display mode's logPixels, otherwise the system's DPI,
+// divided by 96 without rounding (120 gives 1.25, 144 gives 1.5, 100 gives
+// 1.0416666...). Windows before 8.1 has no effective DPI and its display
+// modes report no logPixels: without the system's DPI its scaled desktops
+// would get an installer at 100 %.
+double monitorScale(unsigned effectiveDpi, int logPixels, unsigned systemDpi = 0);
 
 // A platform monitor record turned into a MonitorInfo with its scale.
 MonitorInfo monitorInfoFromRecord(const platform::MonitorRecord &record);

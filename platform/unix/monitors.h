@@ -23,6 +23,8 @@ struct MonitorRecord
     int bitsPerPel = 32;
     // The desktop's Xft.dpi resource; 0 when it is not set.
     unsigned effectiveDpi = 0;
+    // Unused here: Xft.dpi above is the desktop's one value.
+    unsigned systemDpi = 0;
     bool primary = false;
     std::string deviceName;
     std::string deviceString;

@@ -110,6 +110,10 @@ BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
         if (SUCCEEDED(dpiFunctions.getDpiForMonitor(monitor, effectiveDpiType, &dpiX, &dpiY)))
             record.effectiveDpi = dpiX;
     }
+    if (const HDC screen = GetDC(nullptr)) {
+        record.systemDpi = static_cast<unsigned>(GetDeviceCaps(screen, LOGPIXELSX));
+        ReleaseDC(nullptr, screen);
+    }
 
     record.deviceName = info.szDevice;
     record.left = info.rcMonitor.left;

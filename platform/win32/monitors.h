@@ -22,6 +22,9 @@ struct MonitorRecord
     int bitsPerPel = 32;
     // Effective DPI from SHCore's GetDpiForMonitor; 0 when unknown.
     unsigned effectiveDpi = 0;
+    // The screen's DPI for the whole system (GetDeviceCaps LOGPIXELSX): all
+    // there is before Windows 8.1, where display modes report no logPixels.
+    unsigned systemDpi = 0;
     bool primary = false;
     std::wstring deviceName;
     std::wstring deviceString;

@@ -123,20 +123,23 @@ void TestDisplayScale::scaleRule_data()
 {
     QTest::addColumn<unsigned>("effectiveDpi");
     QTest::addColumn<int>("logPixels");
+    QTest::addColumn<unsigned>("systemDpi");
     QTest::addColumn<double>("scale");
-    QTest::newRow("effective 144") << 144u << 0 << 1.5;
-    QTest::newRow("effective wins over logPixels") << 96u << 144 << 1.0;
-    QTest::newRow("logPixels 120 without effective") << 0u << 120 << 1.25;
-    QTest::newRow("logPixels 100, not rounded") << 0u << 100 << 100.0 / 96.0;
-    QTest::newRow("nothing known") << 0u << 0 << 0.0;
+    QTest::newRow("effective 144") << 144u << 0 << 0u << 1.5;
+    QTest::newRow("effective wins over the rest") << 96u << 144 << 120u << 1.0;
+    QTest::newRow("logPixels 120 without effective") << 0u << 120 << 144u << 1.25;
+    QTest::newRow("logPixels 100, not rounded") << 0u << 100 << 0u << 100.0 / 96.0;
+    QTest::newRow("system 144 only (Windows 7)") << 0u << 0 << 144u << 1.5;
+    QTest::newRow("nothing known") << 0u << 0 << 0u << 0.0;
 }
 
 void TestDisplayScale::scaleRule()
 {
     QFETCH(unsigned, effectiveDpi);
     QFETCH(int, logPixels);
+    QFETCH(unsigned, systemDpi);
     QFETCH(double, scale);
-    const double computed = monitorScale(effectiveDpi, logPixels);
+    const double computed = monitorScale(effectiveDpi, logPixels, systemDpi);
     // Exact: the rule is one division, nothing is rounded on the way.
     QVERIFY2(computed == scale, qPrintable(QString::number(computed, 'g', 17)));
 }

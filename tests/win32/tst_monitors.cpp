@@ -125,6 +125,8 @@ int wmain(int argc, wchar_t *argv[])
             CHECK(record.effectiveDpi >= 96);
         else
             CHECK(record.effectiveDpi == 0);
+        // Every Windows version tells the system's DPI.
+        CHECK(record.systemDpi >= 96);
     }
 
     // A second enumeration gives the same monitors, not more.
