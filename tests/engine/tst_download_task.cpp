@@ -343,10 +343,6 @@ void TestDownloadTask::neverWritesThroughPlantedLink()
 
 void TestDownloadTask::verifiesServerCertificate()
 {
-#ifdef Q_OS_WIN
-    QSKIP("Wine's Schannel cannot act as a TLS server, so the test's own HTTPS server cannot run "
-          "under Wine");
-#else
     TestCertificate certificate;
     QVERIFY(certificate.create(m_dir->path()));
     HttpTestServer tls;
@@ -370,7 +366,6 @@ void TestDownloadTask::verifiesServerCertificate()
     QSslConfiguration::setDefaultConfiguration(original);
     QCOMPARE(trusted.error(), int(NoError));
     QVERIFY(readFile(packagePath()) == body);
-#endif
 }
 
 void TestDownloadTask::followsRedirects()
@@ -390,10 +385,6 @@ void TestDownloadTask::followsRedirects()
 
 void TestDownloadTask::refusesRedirectFromHttpsToHttp()
 {
-#ifdef Q_OS_WIN
-    QSKIP("Wine's Schannel cannot act as a TLS server, so the test's own HTTPS server cannot run "
-          "under Wine");
-#else
     TestCertificate certificate;
     QVERIFY(certificate.create(m_dir->path()));
     HttpTestServer tls;
@@ -413,7 +404,6 @@ void TestDownloadTask::refusesRedirectFromHttpsToHttp()
     QCOMPARE(tls.requestCount(QStringLiteral("/package.zip")), 3);
     QCOMPARE(m_server->requestCount(QStringLiteral("/package.zip")), 0);
     QVERIFY(!QFileInfo::exists(packagePath()));
-#endif
 }
 
 void TestDownloadTask::stopsEndlessRedirects()
@@ -589,14 +579,9 @@ QString TestDownloadTask::trustedKeys() const
 void TestDownloadTask::installsCheckedPackageOverHttps()
 {
     HttpTestServer server;
-#ifdef Q_OS_WIN
-    // Wine's Schannel cannot serve TLS: the same checks over plain HTTP.
-    QVERIFY(server.listen());
-#else
     TestCertificate certificate;
     QVERIFY(certificate.create(m_dir->path()));
     QVERIFY(server.listenTls(certificate.certificatePath, certificate.keyPath));
-#endif
     const QByteArray body = randomBytes(1024 * 1024 + 3);
     const QByteArray signature = signedPackage(QStringLiteral("package.zip"), body, m_newKey);
     QVERIFY(!signature.isEmpty());
@@ -606,11 +591,9 @@ void TestDownloadTask::installsCheckedPackageOverHttps()
         = QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex());
 
     const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
-#ifndef Q_OS_WIN
     QSslConfiguration trusting = original;
     trusting.addCaCertificates(certificate.certificatePath);
     QSslConfiguration::setDefaultConfiguration(trusting);
-#endif
     const Run run
         = download(server.url(QStringLiteral("/dl/package.zip")).toString(), packagePath(),
                    [&](DownloadTask &task) { task.setPackageChecks(sha256, trustedKeys()); });
@@ -643,12 +626,6 @@ void TestDownloadTask::refusesUntrustedPackages()
 {
     QFETCH(QString, damage);
     QFETCH(bool, withSha256);
-#ifdef Q_OS_WIN
-    // Open: under Wine this test's own server refuses the connections here
-    // (while the same checks over a server of the test's own pass above);
-    // the refusals themselves are covered by tst_package_trust under Wine.
-    QSKIP("under Wine the shared test server refuses connections in this test");
-#endif
     QFETCH(QString, message);
 
     const QByteArray body = randomBytes(400000);
@@ -758,11 +735,6 @@ void TestDownloadTask::resumesWhereTheConnectionDropped()
 
 void TestDownloadTask::fallsBackToTheNextMirror()
 {
-#ifdef Q_OS_WIN
-    // Open: the dead first mirror is refused, and then under Wine so is the
-    // live second one; the mirror order is covered by tst_range_resume.
-    QSKIP("under Wine the live mirror refuses connections after the dead one");
-#endif
     // A port that nobody listens on any more refuses connections.
     quint16 deadPort = 0;
     {

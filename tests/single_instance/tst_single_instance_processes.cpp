@@ -93,11 +93,27 @@ public:
     }
 
     bool isRunning() const { return m_process.state() == QProcess::Running; }
-    QByteArray errors() { return m_process.readAllStandardError(); }
+
+    // Waits until standard error holds text. Standard error is a pipe of its
+    // own and may arrive after lines written later to standard output.
+    bool waitForError(const QByteArray &text)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        for (;;) {
+            collect();
+            if (m_errors.contains(text))
+                return true;
+            if (timer.elapsed() > LongWaitMs || m_process.state() == QProcess::NotRunning)
+                return false;
+            m_process.waitForReadyRead(100);
+        }
+    }
 
 private:
     void collect()
     {
+        m_errors += m_process.readAllStandardError();
         m_pending += m_process.readAllStandardOutput();
         int end;
         while ((end = m_pending.indexOf('\n')) >= 0) {
@@ -108,6 +124,7 @@ private:
 
     QProcess m_process;
     QByteArray m_pending;
+    QByteArray m_errors;
     QStringList m_lines;
     int m_seen = 0;
 };
@@ -236,7 +253,7 @@ private Q_SLOTS:
 #ifndef Q_OS_WIN
         // Windows drops a named segment with its last process, so there the
         // replacement finds no dead primary to report, only a fresh block.
-        QVERIFY(replacement.errors().contains("no longer runs"));
+        QVERIFY(replacement.waitForError("no longer runs"));
 #endif
         const QByteArray bytes = readBlock(key);
         QCOMPARE(InstanceBlock(const_cast<char *>(bytes.constData())).primaryProcessId(),
@@ -308,7 +325,7 @@ private Q_SLOTS:
         const QString pid = waiting.waitForLine(QStringLiteral("running "));
         QVERIFY(!pid.isEmpty());
         QVERIFY(timer.elapsed() > 5000);
-        QVERIFY(waiting.errors().contains("inconsistent state from more than 5s"));
+        QVERIFY(waiting.waitForError("inconsistent state from more than 5s"));
 
         QVERIFY(memory.lock());
         const InstanceBlock block(memory.data());

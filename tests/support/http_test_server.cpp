@@ -1,4 +1,5 @@
 #include "support/http_test_server.h"
+#include "support/wine_host.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -6,6 +7,8 @@
 #include <QRegularExpression>
 #include <QSslSocket>
 #include <QTcpServer>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <functional>
@@ -94,6 +97,7 @@ HttpTestServer::HttpTestServer(QObject *parent)
 
 HttpTestServer::~HttpTestServer()
 {
+    m_relayFolder.reset(); // the relay ends within a moment
     // Connections still open (a stalled answer, say) go with the server; their
     // sockets must not report back into a half-destroyed server.
     for (Connection *connection : qAsConst(m_connections)) {
@@ -124,12 +128,45 @@ bool HttpTestServer::listenTls(const QString &certificatePath, const QString &ke
     m_key = QSslKey(keyFile.readAll(), QSsl::Rsa, QSsl::Pem);
     if (m_certificate.isNull() || m_key.isNull())
         return false;
+#ifdef Q_OS_WIN
+    return listen() && startTlsRelay(certificatePath, keyPath);
+#else
     m_tls = true;
     return listen();
+#endif
+}
+
+bool HttpTestServer::startTlsRelay(const QString &certificatePath, const QString &keyPath)
+{
+    m_relayFolder = std::make_unique<QTemporaryDir>();
+    const QString alive = m_relayFolder->filePath(QStringLiteral("alive"));
+    const QString portFile = m_relayFolder->filePath(QStringLiteral("port"));
+    QFile aliveFile(alive);
+    if (!m_relayFolder->isValid() || !aliveFile.open(QIODevice::WriteOnly))
+        return false;
+    aliveFile.close();
+    const QString relay = qEnvironmentVariable("INSTALLER_SOURCE_DIR")
+        + QStringLiteral("/tests/support/tls_relay.py");
+    if (!wine_host::startDetached(QStringLiteral("/usr/bin/python3"),
+                                  { relay, certificatePath, keyPath,
+                                    QString::number(m_listener->serverPort()), portFile, alive }))
+        return false;
+    QElapsedTimer waited;
+    waited.start();
+    QFile written(portFile);
+    while (!written.exists() && waited.elapsed() < 20000)
+        QThread::msleep(20);
+    if (!written.open(QIODevice::ReadOnly))
+        return false;
+    m_relayPort = written.readAll().trimmed().toUShort();
+    m_tls = m_relayPort != 0;
+    return m_tls;
 }
 
 quint16 HttpTestServer::port() const
 {
+    if (m_relayPort != 0)
+        return m_relayPort;
     return m_listener ? m_listener->serverPort() : 0;
 }
 
@@ -210,7 +247,7 @@ void HttpTestServer::accept(qintptr descriptor)
     // A failed handshake (a client that does not trust us) just ends.
     connect(socket, QOverload<const QList<QSslError> &>::of(&QSslSocket::sslErrors), socket,
             [](const QList<QSslError> &) {});
-    if (m_tls) {
+    if (m_tls && m_relayPort == 0) { // behind the relay the bytes come plain
         socket->setLocalCertificate(m_certificate);
         socket->setPrivateKey(m_key);
         socket->startServerEncryption();

@@ -14,6 +14,7 @@
 #include <memory>
 
 class QTcpServer;
+class QTemporaryDir;
 
 // A small HTTP/1.1 server for tests and benchmarks, listening on 127.0.0.1
 // at a port the system chooses, plain or with TLS. It answers GET requests
@@ -68,7 +69,10 @@ public:
     // Plain HTTP on 127.0.0.1:0.
     bool listen();
     // HTTPS on 127.0.0.1:0 with a PEM certificate and (RSA) private key.
+    // Under Wine the TLS end is tls_relay.py on the build machine, in front
+    // of this server listening plain: Wine's Schannel cannot serve TLS.
     bool listenTls(const QString &certificatePath, const QString &keyPath);
+    // The port clients connect to.
     quint16 port() const;
     // http(s)://127.0.0.1:<port><path>
     QUrl url(const QString &path) const;
@@ -94,9 +98,12 @@ private:
     void answer(Connection *connection, const QByteArray &head);
     void pump(Connection *connection);
     void finish(Connection *connection);
+    bool startTlsRelay(const QString &certificatePath, const QString &keyPath);
 
     std::unique_ptr<QTcpServer> m_listener;
     bool m_tls = false;
+    std::unique_ptr<QTemporaryDir> m_relayFolder; // while it exists, the relay runs
+    quint16 m_relayPort = 0;
     QSslCertificate m_certificate;
     QSslKey m_key;
     QHash<QString, Response> m_responses;

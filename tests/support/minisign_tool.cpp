@@ -1,4 +1,5 @@
 #include "support/minisign_tool.h"
+#include "support/wine_host.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -8,52 +9,18 @@
 #include <QStringList>
 #include <QThread>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
-
 namespace {
-
-#ifdef Q_OS_WIN
-// The Windows tests run under Wine, which starts the build machine's own
-// minisign when given its Unix path; the files it reads and writes must then
-// be named the Unix way too. Wine tells the Unix name of a Windows path.
-QString hostPath(const QString &path)
-{
-    using UnixName = char *(CDECL *)(LPCWSTR);
-    // Through a generic function pointer: FARPROC itself has another type.
-    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-    if (!unixName)
-        return path;
-    char *name = unixName(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()));
-    if (!name)
-        return path;
-    const QString result = QString::fromLocal8Bit(name);
-    HeapFree(GetProcessHeap(), 0, name);
-    return result;
-}
-#else
-QString hostPath(const QString &path)
-{
-    return path;
-}
-#endif
 
 // Runs minisign and tells whether it wrote output. Under Wine a Unix child's
 // exit status does not come through, so the written file is the answer on
 // both systems.
 bool runMinisign(QStringList arguments, const QString &output)
 {
-    for (QString &argument : arguments) {
-        if (QDir::isAbsolutePath(argument))
-            argument = hostPath(argument);
-    }
     QFile::remove(output);
 #ifdef Q_OS_WIN
-    // Wine runs a Unix program beside the Windows process rather than as a
-    // child it can wait for: started detached, its written file tells the end.
-    if (!QProcess::startDetached(QStringLiteral("Z:/usr/bin/minisign"), arguments))
+    // Under Wine minisign runs beside the test, not as a child it can wait
+    // for: its written file tells the end.
+    if (!wine_host::startDetached(QStringLiteral("/usr/bin/minisign"), arguments))
         return false;
 #else
     QProcess process;
