@@ -6,6 +6,7 @@
 #include "wizard_harness.h"
 
 #include "engine/earlier_installation.h"
+#include "engine/registration.h"
 #include "support/http_test_server.h"
 #include "support/message_box_answerer.h"
 #include "support/zip_builder.h"
@@ -17,10 +18,15 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProgressBar>
+#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+
+#ifdef Q_OS_WIN
+#include "platform/win32/registry.h"
+#endif
 
 namespace {
 
@@ -117,6 +123,25 @@ void TstInstallFlow::cleanup()
     m_wizard.destroy();
     delete m_server;
     m_server = nullptr;
+#ifdef Q_OS_WIN
+    // Windows registrations outlive the temporary home: the registry keys
+    // and links of this test's product go, machine-wide and per user.
+    const InstallerConfig &config = *installerConfig();
+    const QString windowsKeys = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\");
+    for (platform::RegistryRoot root :
+         { platform::RegistryRoot::LocalMachine, platform::RegistryRoot::CurrentUser }) {
+        const QStringList keys = { QStringLiteral("Software\\Classes\\") + config.protocol,
+                                   windowsKeys + QStringLiteral("App Paths\\") + config.programName,
+                                   windowsKeys + QStringLiteral("Uninstall\\") + config.productName };
+        for (const QString &key : keys)
+            platform::deleteRegistryKey(root, key.toStdWString());
+    }
+    QDir(QDir(QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation))
+             .filePath(config.productName))
+        .removeRecursively();
+    QFile::remove(QDir(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation))
+                      .filePath(config.productText + QStringLiteral(".lnk")));
+#endif
 }
 
 bool TstInstallFlow::makeProduct()
@@ -200,6 +225,15 @@ void TstInstallFlow::fullInstallSucceedsAndLaunches()
     // Registered: a menu entry that starts the installed program, and no
     // start with the computer, which was not asked for.
     const QString program = QDir(config->installDir).absoluteFilePath(config->programName);
+#ifdef Q_OS_WIN
+    const QString menuLink
+        = QDir(QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation))
+              .filePath(config->productName + QLatin1Char('/') + config->productText
+                        + QStringLiteral(".lnk"));
+    QCOMPARE(QFileInfo(menuLink).symLinkTarget().toLower(), program.toLower());
+    QVERIFY(!QFileInfo::exists(
+        QDir(startupFolder()).filePath(config->productName + QStringLiteral(".lnk"))));
+#else
     const QString dataHome = m_home.dataHome();
     QDirIterator entries(dataHome + QStringLiteral("/applications"),
                          { QStringLiteral("*.desktop") }, QDir::Files);
@@ -211,6 +245,7 @@ void TstInstallFlow::fullInstallSucceedsAndLaunches()
     QVERIFY2(startsProgram, "no menu entry starts the installed program");
     QVERIFY(
         QDir(m_home.configHome() + QStringLiteral("/autostart")).entryList(QDir::Files).isEmpty());
+#endif
 
     // The window may be closed again, and "Launch" starts the product in its
     // own folder and ends the installer.

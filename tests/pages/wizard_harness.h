@@ -5,6 +5,7 @@
 // it shows.
 
 #include "app/installer_config.h"
+#include "support/temporary_folder_variable.h"
 #include "support/temporary_home.h"
 #include "wizard/fail_widget.h"
 #include "wizard/install_widget.h"
@@ -39,7 +40,7 @@ inline QString temporaryFolder(const TemporaryHome &home)
         TemporaryHome home;                                                                        \
         if (!home.isValid() || !QDir().mkpath(temporaryFolder(home)))                              \
             qFatal("cannot make a temporary home");                                                \
-        qputenv("TMPDIR", QFile::encodeName(temporaryFolder(home)));                               \
+        qputenv(temporaryFolderVariable(), QFile::encodeName(temporaryFolder(home)));              \
         QApplication app(argc, argv);                                                              \
         TestClass test(home);                                                                      \
         return QTest::qExec(&test, argc, argv);                                                    \
@@ -60,6 +61,9 @@ public:
         config->productText = QStringLiteral("Velmar Test");
         config->programName
             = QStringLiteral("vt%1").arg(QRandomGenerator::global()->bounded(1000000));
+#ifdef Q_OS_WIN
+        config->programName += QStringLiteral(".exe"); // Windows starts nothing else
+#endif
         config->installDir = QDir(home.dataHome()).absoluteFilePath(QStringLiteral("Velmar"));
         config->packageUrl = QStringLiteral("http://127.0.0.1:9/velmar.zip");
     }
