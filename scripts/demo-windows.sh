@@ -12,7 +12,8 @@
 #
 #   --per-user         close Program Files to the installer first (chattr +i,
 #                      as a user without elevation finds it): it must install
-#                      into %LOCALAPPDATA%\Programs and register per user
+#                      into %LOCALAPPDATA%\Programs and register per user;
+#                      exits 77 where Program Files cannot be closed
 #   --no-build         use the existing Windows build
 #   --build-dir DIR    the Windows build (default: build-windows, as made by
 #                      scripts/build-windows.sh)
@@ -118,7 +119,7 @@ if [ "$per_user" -eq 1 ]; then
     # The immutable flag refuses new folders even to root, as Program Files
     # refuses them to a user without elevation.
     chattr +i "$program_files" 2>/dev/null && closed=$program_files \
-        || fail "cannot close Program Files here (chattr +i needs an ext4-like file system)"
+        || { echo "demo: cannot close Program Files here (chattr +i needs root and an ext4-like file system)" >&2; exit 77; }
     local_app_data=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -path '*/AppData/Local' | head -n1)
     install_dir=$local_app_data/Programs/Velmar
     shown_folder='%LOCALAPPDATA%\Programs\Velmar'
@@ -261,11 +262,13 @@ if [ "$per_user" -eq 1 ]; then
     check "nothing machine-wide: no HKLM protocol, App Paths or uninstall key" eval \
         '[ -z "$(reg_value "HKLM\Software\Classes\korvantvelmar\shell\open\command")" ] && [ -z "$(reg_value "HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\Velmar.exe")" ]'
 fi
-check "protocol: HKCR\\korvantvelmar\\shell\\open\\command = $(reg_value 'HKCR\korvantvelmar\shell\open\command')" \
+scope=HKLM
+[ "$per_user" -eq 0 ] || scope=HKCU
+check "protocol: $scope\\Software\\Classes\\korvantvelmar\\shell\\open\\command = $(reg_value "$scope\Software\Classes\korvantvelmar\shell\open\command")" \
     found_in 'Software\Classes\korvantvelmar\shell\open\command'
-check "App Paths\\Velmar.exe = $(reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\Velmar.exe')" \
+check "$scope App Paths\\Velmar.exe = $(reg_value "$scope\Software\Microsoft\Windows\CurrentVersion\App Paths\Velmar.exe")" \
     found_in 'Software\Microsoft\Windows\CurrentVersion\App Paths\Velmar.exe'
-check "Uninstall\\Velmar UninstallString = $(reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmar' UninstallString)" \
+check "$scope Uninstall\\Velmar UninstallString = $(reg_value "$scope\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmar" UninstallString)" \
     found_in 'Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmar' UninstallString
 # The product's uninstaller resolves links through the shell (IShellLink)
 # and lists the ones that lead into its folder.
@@ -295,7 +298,19 @@ done
 # --- A link, the way a browser hands it over (ShellExecute) -------------------
 link='korvantvelmar://open?x=1'
 rm -f -- "$status_file"
-wine start "$link" >"$logs/open-link.log" 2>&1
+if [ "$per_user" -eq 0 ]; then
+    wine start "$link" >"$logs/open-link.log" 2>&1
+else
+    # Windows merges HKCU\Software\Classes into HKCR, so a browser finds the
+    # per-user protocol; Wine 8 does not merge them. The registered command
+    # is run the way the shell would run it, with %1 replaced by the link.
+    command=$(reg_value 'HKCU\Software\Classes\korvantvelmar\shell\open\command')
+    program_part=${command%% \"%1\"*}
+    program_part=${program_part#\"}
+    program_part=${program_part%\"}
+    wine "$program_part" "$link" >"$logs/open-link.log" 2>&1 &
+    started_pids+=("$!")
+fi
 for _ in $(seq 100); do
     [ "$(report_value link)" = "$link" ] && break
     sleep 0.2
