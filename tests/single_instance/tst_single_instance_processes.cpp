@@ -49,16 +49,20 @@ public:
         QElapsedTimer timer;
         timer.start();
         for (;;) {
+            // Whether it had ended is asked before the last look at its
+            // output: a process that wrote its line and ended in between
+            // must still be heard.
+            const bool ended = m_process.state() == QProcess::NotRunning;
+            collect();
             for (int i = m_seen; i < m_lines.size(); ++i) {
                 if (m_lines.at(i).startsWith(prefix)) {
                     m_seen = i + 1;
                     return m_lines.at(i).mid(prefix.size()).trimmed();
                 }
             }
-            if (timer.elapsed() > LongWaitMs || m_process.state() == QProcess::NotRunning)
+            if (ended || timer.elapsed() > LongWaitMs)
                 return QString();
             m_process.waitForReadyRead(100);
-            collect();
         }
     }
 
@@ -101,10 +105,11 @@ public:
         QElapsedTimer timer;
         timer.start();
         for (;;) {
+            const bool ended = m_process.state() == QProcess::NotRunning;
             collect();
             if (m_errors.contains(text))
                 return true;
-            if (timer.elapsed() > LongWaitMs || m_process.state() == QProcess::NotRunning)
+            if (ended || timer.elapsed() > LongWaitMs)
                 return false;
             m_process.waitForReadyRead(100);
         }
@@ -273,7 +278,7 @@ private Q_SLOTS:
         // This test poses as the primary: a live process id in the block and
         // a server under the key.
         QSharedMemory memory(key);
-        QVERIFY(makeBlock(memory, /*consistent=*/true));
+        QVERIFY2(makeBlock(memory, /*consistent=*/true), qPrintable(memory.errorString()));
         QLocalServer server;
         QLocalServer::removeServer(key);
         QVERIFY(server.listen(key));
@@ -302,8 +307,10 @@ private Q_SLOTS:
     void unreachablePrimaryIsGivenUpAfterTheTimeout()
     {
         const QString program = copyHelper(QStringLiteral("unreachable"));
-        QSharedMemory memory(keyOf(program));
-        QVERIFY(makeBlock(memory, /*consistent=*/true));
+        const QString key = keyOf(program);
+        QVERIFY(!key.isEmpty());
+        QSharedMemory memory(key);
+        QVERIFY2(makeBlock(memory, /*consistent=*/true), qPrintable(memory.errorString()));
 
         QElapsedTimer timer;
         timer.start();
@@ -316,8 +323,10 @@ private Q_SLOTS:
     void inconsistentBlockIsResetAfterFiveSeconds()
     {
         const QString program = copyHelper(QStringLiteral("inconsistent"));
-        QSharedMemory memory(keyOf(program));
-        QVERIFY(makeBlock(memory, /*consistent=*/false));
+        const QString key = keyOf(program);
+        QVERIFY(!key.isEmpty());
+        QSharedMemory memory(key);
+        QVERIFY2(makeBlock(memory, /*consistent=*/false), qPrintable(memory.errorString()));
 
         QElapsedTimer timer;
         timer.start();
