@@ -21,21 +21,8 @@ for program in "$installer" "$empty"; do
     [ -f "$program" ] || { echo "windows-figures: no $program" >&2; exit 1; }
 done
 
-work=$(mktemp -d /tmp/windows-figures.XXXXXX)
-xvfb_pid=
-cleanup() {
-    set +e
-    WINEPREFIX=$work/prefix wineserver -k 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-"$root/scripts/wine-prefix.sh" "$WINEPREFIX"
-Xvfb -displayfd 3 -screen 0 1920x1440x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n1 "$work/display")
+. "$root/scripts/lib/wine-session.sh"
+wine_session_start windows-figures 1920x1440
 wineserver -p 60 # keep the server up between runs: measure the programs, not its start
 
 # The installer needs its shipped folder; settings.ini points nowhere.

@@ -20,21 +20,8 @@ done
 installer=$build/installer/installer.exe
 [ -f "$installer" ] || { echo "windows-scale-check: no $installer" >&2; exit 2; }
 
-work=$(mktemp -d /tmp/windows-scale.XXXXXX)
-xvfb_pid=
-cleanup() {
-    set +e
-    WINEPREFIX=$work/prefix wineserver -k 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-"$root/scripts/wine-prefix.sh" "$WINEPREFIX"
-Xvfb -displayfd 3 -screen 0 2560x1600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n1 "$work/display")
+. "$root/scripts/lib/wine-session.sh"
+wine_session_start windows-scale 2560x1600
 # The shipped folder with its settings.ini; the window is measured, nothing
 # is installed.
 shipped=$work/shipped

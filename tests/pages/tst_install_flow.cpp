@@ -9,6 +9,7 @@
 #include "engine/registration.h"
 #include "support/http_test_server.h"
 #include "support/message_box_answerer.h"
+#include "support/windows_traces.h"
 #include "support/zip_builder.h"
 
 #include <QDirIterator>
@@ -23,10 +24,6 @@
 #include <QTimer>
 
 #include <algorithm>
-
-#ifdef Q_OS_WIN
-#include "platform/win32/registry.h"
-#endif
 
 namespace {
 
@@ -124,23 +121,7 @@ void TstInstallFlow::cleanup()
     delete m_server;
     m_server = nullptr;
 #ifdef Q_OS_WIN
-    // Windows registrations outlive the temporary home: the registry keys
-    // and links of this test's product go, machine-wide and per user.
-    const InstallerConfig &config = *installerConfig();
-    const QString windowsKeys = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\");
-    for (platform::RegistryRoot root :
-         { platform::RegistryRoot::LocalMachine, platform::RegistryRoot::CurrentUser }) {
-        const QStringList keys = { QStringLiteral("Software\\Classes\\") + config.protocol,
-                                   windowsKeys + QStringLiteral("App Paths\\") + config.programName,
-                                   windowsKeys + QStringLiteral("Uninstall\\") + config.productName };
-        for (const QString &key : keys)
-            platform::deleteRegistryKey(root, key.toStdWString());
-    }
-    QDir(QDir(QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation))
-             .filePath(config.productName))
-        .removeRecursively();
-    QFile::remove(QDir(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation))
-                      .filePath(config.productText + QStringLiteral(".lnk")));
+    removeWindowsRegistration(*installerConfig());
 #endif
 }
 

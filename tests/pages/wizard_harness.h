@@ -24,6 +24,13 @@
 
 #include <memory>
 
+// The ending of a program file name: Windows starts nothing else.
+#ifdef Q_OS_WIN
+constexpr char programSuffix[] = ".exe";
+#else
+constexpr char programSuffix[] = "";
+#endif
+
 // The temporary folder of a test program: inside its temporary home, so
 // that downloaded packages and unpacked copies can be looked at and go with
 // the home.
@@ -60,10 +67,8 @@ public:
         config->productName = QStringLiteral("Velmar");
         config->productText = QStringLiteral("Velmar Test");
         config->programName
-            = QStringLiteral("vt%1").arg(QRandomGenerator::global()->bounded(1000000));
-#ifdef Q_OS_WIN
-        config->programName += QStringLiteral(".exe"); // Windows starts nothing else
-#endif
+            = QStringLiteral("vt%1").arg(QRandomGenerator::global()->bounded(1000000))
+            + QLatin1String(programSuffix);
         config->installDir = QDir(home.dataHome()).absoluteFilePath(QStringLiteral("Velmar"));
         config->packageUrl = QStringLiteral("http://127.0.0.1:9/velmar.zip");
     }

@@ -5,6 +5,7 @@
 #include "engine/registration.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/shell_links.h"
+#include "support/windows_traces.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,26 +48,7 @@ class TestWindowsRegistration : public QObject
 private slots:
     void registersEverything_data();
     void registersEverything();
-
-private:
-    void removeTraces(const InstallerConfig &config);
 };
-
-void TestWindowsRegistration::removeTraces(const InstallerConfig &config)
-{
-    for (RegistryRoot root : { RegistryRoot::LocalMachine, RegistryRoot::CurrentUser }) {
-        const QStringList keys = { QStringLiteral("Software\\Classes\\") + config.protocol,
-                                   appPaths + config.programName, uninstall + config.productName };
-        for (const QString &key : keys)
-            platform::deleteRegistryKey(root, key.toStdWString());
-    }
-    QDir(QDir(QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation))
-             .filePath(config.productName))
-        .removeRecursively();
-    QFile::remove(QDir(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation))
-                      .filePath(config.productText + QStringLiteral(".lnk")));
-    QFile::remove(QDir(startupFolder()).filePath(config.productName + QStringLiteral(".lnk")));
-}
 
 void TestWindowsRegistration::registersEverything_data()
 {
@@ -88,7 +70,7 @@ void TestWindowsRegistration::registersEverything()
     config.installDir = installDir.path();
     config.autoStart = true;
     config.perUserInstall = perUser;
-    removeTraces(config);
+    removeWindowsRegistration(config);
 
     registerInstallation(config);
 
@@ -118,7 +100,7 @@ void TestWindowsRegistration::registersEverything()
     for (const QString &link : { menu, desktop, startup })
         QCOMPARE(linkTarget(link).toLower(), program.toLower());
 
-    removeTraces(config);
+    removeWindowsRegistration(config);
 }
 
 QTEST_GUILESS_MAIN(TestWindowsRegistration)
