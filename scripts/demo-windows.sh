@@ -304,8 +304,8 @@ else
     # Windows merges HKCU\Software\Classes into HKCR, so a browser finds the
     # per-user protocol; Wine 8 does not merge them. The registered command
     # is run the way the shell would run it, with %1 replaced by the link.
-    command=$(reg_value 'HKCU\Software\Classes\korvantvelmar\shell\open\command')
-    program_part=${command%% \"%1\"*}
+    open_command=$(reg_value 'HKCU\Software\Classes\korvantvelmar\shell\open\command')
+    program_part=${open_command%% \"%1\"*}
     program_part=${program_part#\"}
     program_part=${program_part%\"}
     wine "$program_part" "$link" >"$logs/open-link.log" 2>&1 &
