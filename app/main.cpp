@@ -34,9 +34,10 @@ int main(int argc, char *argv[])
 #ifdef Q_OS_WIN
     // Qt's Windows platform scales per-monitor DPI itself under
     // AA_EnableHighDpiScaling (rounded: 144 dpi gives 2), and the monitor's
-    // scale is already in QT_SCALE_FACTOR: together the window came out at
-    // the scale squared. One scale, the monitor's exact one; the variable
-    // also keeps the product the installer launches from scaling twice.
+    // scale is already in QT_SCALE_FACTOR: together the window would come
+    // out at the scale squared. One scale, the monitor's exact one; the
+    // variable also keeps the product the installer launches from scaling
+    // twice.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
 #endif
 
