@@ -3,11 +3,19 @@
 #include "app/application.h"
 #include "app/translations_and_styles.h"
 #include "app/window_activation.h"
+#include "engine/install_journal.h"
 #include "wizard/main_window.h"
+
+#include <QDebug>
 
 int runInstaller(Application &app)
 {
     installTranslationsAndStyles(app);
+
+    // Before any run of this process: a run that was killed is undone (or
+    // finished, when it had committed) and its leftovers go.
+    for (const QString &line : InstallJournal::recoverAll(InstallJournal::defaultFolder()))
+        qInfo().noquote() << line;
 
     MainWindow window;
     QObject::connect(&app, &SingleApplication::instanceStarted, &window,

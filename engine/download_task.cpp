@@ -276,12 +276,7 @@ bool DownloadTask::checkResponse()
             restartFile();
             break;
         case RangeResume::Refetch:
-            emit logMessage(QStringLiteral("the server cannot continue the download (HTTP %1); "
-                                           "asking for the whole file")
-                                .arg(status.toInt()));
-            dropReply();
-            restartFile();
-            requestPackage();
+            refetchWholeFile(status.toInt());
             return false;
         }
     }
@@ -298,6 +293,16 @@ void DownloadTask::restartFile()
     m_bytesWritten = 0;
     m_digest->reset();
     m_resume.clear();
+}
+
+void DownloadTask::refetchWholeFile(int status)
+{
+    emit logMessage(QStringLiteral("the server cannot continue the download (HTTP %1); "
+                                   "asking for the whole file")
+                        .arg(status));
+    dropReply();
+    restartFile();
+    requestPackage();
 }
 
 QString DownloadTask::writeFailure(qint64 unwritten) const
@@ -439,11 +444,7 @@ void DownloadTask::onError(QNetworkReply::NetworkError)
     const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (m_rangeSent && status == 416) {
         // The part we hold no longer fits the file on the server.
-        emit logMessage(QStringLiteral("the server cannot continue the download (HTTP 416); "
-                                       "asking for the whole file"));
-        dropReply();
-        restartFile();
-        requestPackage();
+        refetchWholeFile(status);
         return;
     }
     failAttempt(DownloadFailed, m_reply->errorString(), KeepPartial);

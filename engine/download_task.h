@@ -81,6 +81,9 @@ private:
     // returns false).
     bool checkResponse();
     void restartFile();
+    // The server cannot continue from what we hold: empty the file and ask
+    // the same mirror for all of it, within the same attempt.
+    void refetchWholeFile(int status);
     void onReadyRead();
     void onFinished();
     void onError(QNetworkReply::NetworkError code);

@@ -10,9 +10,11 @@
 
 #ifdef Q_OS_WIN
 #include "platform/win32/disk_space.h"
+#include "platform/win32/new_file.h"
 #include "platform/win32/processes.h"
 #else
 #include "platform/unix/disk_space.h"
+#include "platform/unix/new_file.h"
 #include "platform/unix/processes.h"
 #endif
 
@@ -97,6 +99,21 @@ quint64 diskFreeSpace(const QDir &dir)
         return 0;
     }
     return freeBytes;
+}
+
+bool volumeBlocks(const QString &path, quint64 *blockSize, quint64 *freeBlocks)
+{
+    std::uint64_t size = 0;
+    std::uint64_t blocks = 0;
+    const bool known = platform::volumeBlocks(toPlatform(path), &size, &blocks);
+    *blockSize = size;
+    *freeBlocks = blocks;
+    return known;
+}
+
+bool volumeFull(const QString &path)
+{
+    return platform::volumeFull(toPlatform(path));
 }
 
 QString uniqueName()

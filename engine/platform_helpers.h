@@ -24,6 +24,14 @@ bool terminateProcess(qint64 processId);
 // measured at its nearest existing parent. 0 when the system cannot tell.
 quint64 diskFreeSpace(const QDir &dir);
 
+// Block size and the blocks an unprivileged user may still fill on the
+// volume holding path, which must exist. False when the system cannot tell.
+bool volumeBlocks(const QString &path, quint64 *blockSize, quint64 *freeBlocks);
+
+// Whether the volume holding path has no room left: no free block, or no
+// free file entry where the file system counts them.
+bool volumeFull(const QString &path);
+
 // 32 lowercase hexadecimal digits from a fresh random UUID.
 QString uniqueName();
 

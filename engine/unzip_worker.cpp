@@ -9,48 +9,16 @@
 #include "engine/platform_helpers.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
 #include <cmath>
-
-#ifdef Q_OS_WIN
-#include "platform/win32/new_file.h"
-#else
-#include "platform/unix/new_file.h"
-#endif
 
 namespace {
 
 // Unpacking writes every byte; placing only renames. The bar gives each its
 // share of the time it takes.
 constexpr double unpackShare = 0.9;
-
-bool volumeBlocks(const QString &path, quint64 *blockSize, quint64 *freeBlocks)
-{
-    std::uint64_t size = 0;
-    std::uint64_t blocks = 0;
-#ifdef Q_OS_WIN
-    const bool known
-        = platform::volumeBlocks(QDir::toNativeSeparators(path).toStdWString(), &size, &blocks);
-#else
-    const bool known
-        = platform::volumeBlocks(QFile::encodeName(path).toStdString(), &size, &blocks);
-#endif
-    *blockSize = size;
-    *freeBlocks = blocks;
-    return known;
-}
-
-bool volumeFull(const QString &path)
-{
-#ifdef Q_OS_WIN
-    return platform::volumeFull(QDir::toNativeSeparators(path).toStdWString());
-#else
-    return platform::volumeFull(QFile::encodeName(path).toStdString());
-#endif
-}
 
 // Bytes of the regular files below every path of the tree, the path itself
 // included.

@@ -12,7 +12,6 @@
 #include "wizard/main_window.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -54,15 +53,6 @@ InstallWidget::InstallWidget(QWidget *parent)
     : WizardWidget(parent)
 {
     buildWidgets();
-
-    // Once per process, before any run of its own: a run that was killed
-    // is undone (or finished, when it had committed) and its leftovers go.
-    static bool recovered = false;
-    if (!recovered) {
-        recovered = true;
-        for (const QString &line : InstallJournal::recoverAll(InstallJournal::defaultFolder()))
-            qInfo().noquote() << line;
-    }
 
     m_slideTimer = new QTimer(this);
     m_slideTimer->setInterval(slideIntervalMs);
