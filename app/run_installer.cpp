@@ -3,7 +3,7 @@
 #include "app/application.h"
 #include "app/translations_and_styles.h"
 #include "app/window_activation.h"
-#include "engine/install_journal.h"
+#include "engine/install_run.h"
 #include "wizard/main_window.h"
 
 #include <QDebug>
@@ -14,7 +14,7 @@ int runInstaller(Application &app)
 
     // Before any run of this process: a run that was killed is undone (or
     // finished, when it had committed) and its leftovers go.
-    for (const QString &line : InstallJournal::recoverAll(InstallJournal::defaultFolder()))
+    for (const QString &line : InstallRun::recoverInterruptedRuns())
         qInfo().noquote() << line;
 
     MainWindow window;

@@ -15,8 +15,8 @@
 // A second part measures what the package checks cost: the same packages
 // installed (and only downloaded) with no checks, with packageSha256, and
 // with packageSha256 plus a minisign signature made by Debian's minisign.
-#include "engine/download_task.h"
-#include "engine/unzip_worker.h"
+#include "engine/download/download_task.h"
+#include "engine/unpack/unzip_worker.h"
 #include "support/http_test_server.h"
 #include "support/minisign_tool.h"
 
@@ -389,8 +389,8 @@ int main(int argc, char **argv)
 
     // The listing of every entry is held while a package is installed: the
     // peak with very many files.
-    const Package hundredThousand = makeManyFilePackage(
-        work, QStringLiteral("100000-files-100MiB"), 100 * MiB, 100000, 1000);
+    const Package hundredThousand
+        = makeManyFilePackage(work, QStringLiteral("100000-files-100MiB"), 100 * MiB, 100000, 1000);
     comparePackage(server, hundredThousand, work);
     QFile::remove(hundredThousand.zipPath);
 

@@ -1,6 +1,6 @@
 #include "wizard/fail_widget.h"
 
-#include "app/installer_config.h"
+#include "config/installer_config.h"
 #include "engine/install_log.h"
 #include "wizard/result_page_layout.h"
 

@@ -1,28 +1,21 @@
 #pragma once
 
-#include "engine/install_journal.h"
-#include "engine/install_log.h"
-#include "engine/run_folder.h"
+#include "engine/install_run.h"
 #include "wizard/wizard_widget.h"
 
 #include <QString>
 
-class DownloadTask;
 class QFrame;
 class QLabel;
 class QProgressBar;
 class QPropertyAnimation;
-class QThread;
 class QTimer;
-class UnzipWorker;
 
-// The progress page conducts one whole installation: it downloads the
-// package into the run's private temporary folder, has the worker thread
-// unpack and place it, and registers the product, keeping the run's journal
-// and log. One bar shows the whole run (download 0-50, unpacking and
-// placing 50-100) under a slideshow of three pictures. Every run, good or
-// bad, ends in finish(). The first page of a process also puts right what
-// an earlier, interrupted run left behind.
+// The progress page shows one installation: it starts the engine's run with
+// the user's choices, shows its progress on one bar (download 0-50,
+// unpacking and placing 50-100) under a slideshow of three pictures, and
+// ends in finish(), which tells the user of a failure and moves the wizard
+// on.
 class InstallWidget : public WizardWidget
 {
     Q_OBJECT
@@ -38,25 +31,16 @@ public:
     void finish(int error, const QString &message);
 
 signals:
-    // Hands the downloaded package (despite the name, a file) to the worker.
+    // The run handing the downloaded package (despite the name, a file) to
+    // its worker; passed on for whoever watches the page.
     void copyRequested(const QString &source_dir, qulonglong bytes_total,
                        const QString &target_dir);
 
 private:
     void buildWidgets();
-    QString packagePath() const;
-    // Starts the run's temporary folder, log and journal; false when one
-    // cannot be made, with the reason in *message.
-    bool beginRun(QString *message);
-    // Creates the install folder when missing, noting in the journal the
-    // outermost folder made, so a failed run can take it away again.
-    bool ensureInstallFolder(const QString &folder);
-    void endRun(bool succeeded);
 
-    void onDownloadProgress(qint64 received, qint64 total);
-    void onDownloadDone(int error, const QString &message);
-    void startUnpacking();
-    void onUnzipProgress(double percent, const QString &current);
+    void onStageChanged(InstallRun::Stage stage);
+    void onProgress(InstallRun::Stage stage, double fraction, const QString &current);
     void showNextImage();
     void showProgress(int value, const QString &name);
 
@@ -70,13 +54,5 @@ private:
     QLabel *m_statusLabel = nullptr;
     QLabel *m_percentLabel = nullptr;
 
-    DownloadTask *m_downloadTask = nullptr;
-    QString m_packageName;
-    QString m_runId;
-    RunFolder m_runFolder;
-    InstallLog m_log;
-    InstallJournal m_journal;
-    QString m_createdFolder;
-    QThread *m_workerThread = nullptr;
-    UnzipWorker *m_worker = nullptr;
+    InstallRun *m_run = nullptr;
 };

@@ -1,6 +1,6 @@
 #include "wizard/main_window.h"
 
-#include "app/installer_config.h"
+#include "config/installer_config.h"
 #include "toolkit/system_bar.h"
 #include "toolkit/toast_label.h"
 #include "wizard/fail_widget.h"

@@ -1,8 +1,8 @@
 #include "wizard/starting_widget.h"
 
-#include "app/installer_config.h"
-#include "engine/earlier_installation.h"
+#include "config/installer_config.h"
 #include "engine/platform_helpers.h"
+#include "engine/registration/earlier_installation.h"
 #include "toolkit/elided_check_box.h"
 #include "toolkit/messagebox.h"
 #include "toolkit/toast_label.h"

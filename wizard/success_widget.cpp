@@ -1,6 +1,6 @@
 #include "wizard/success_widget.h"
 
-#include "app/installer_config.h"
+#include "config/installer_config.h"
 #include "wizard/main_window.h"
 #include "wizard/result_page_layout.h"
 

@@ -19,8 +19,8 @@ namespace {
 
 // The folders whose code shows texts to the user.
 const QStringList sourceFolders
-    = { QStringLiteral("app"), QStringLiteral("single_instance"), QStringLiteral("toolkit"),
-        QStringLiteral("engine"), QStringLiteral("wizard") };
+    = { QStringLiteral("app"),     QStringLiteral("config"), QStringLiteral("single_instance"),
+        QStringLiteral("toolkit"), QStringLiteral("engine"), QStringLiteral("wizard") };
 
 struct Text
 {

@@ -3,9 +3,9 @@
 // entries included) with its permissions, and bytesTotal must be what the
 // installer's copy counts, so that its progress ends at exactly 100%.
 #include "engine/install_error.h"
-#include "engine/package_digest.h"
-#include "engine/package_trust.h"
-#include "engine/unzip_worker.h"
+#include "engine/trust/package_digest.h"
+#include "engine/trust/package_trust.h"
+#include "engine/unpack/unzip_worker.h"
 #include "support/minisign_tool.h"
 #include "support/script_run.h"
 #include "support/test_paths.h"

@@ -4,12 +4,13 @@
 // touch each other. Every test looks at the whole sandbox, so a write
 // outside the install folder would show.
 #include "engine/install_error.h"
-#include "engine/install_journal.h"
+#include "engine/install_run.h"
 #include "engine/platform_helpers.h"
 #include "engine/run_folder.h"
-#include "engine/unzip_worker.h"
-#include "support/temporary_folder_variable.h"
+#include "engine/unpack/install_journal.h"
+#include "engine/unpack/unzip_worker.h"
 #include "support/raw_zip.h"
+#include "support/temporary_folder_variable.h"
 
 #include <QDirIterator>
 #include <QProcess>
@@ -342,18 +343,26 @@ void TestSafeInstall::killedPlacementIsPutRightAtTheNextStart()
     QCOMPARE(install(zipPath(), target()).error, int(NoError));
     const QMap<QString, QByteArray> one = snapshot(target());
     QVERIFY(version("2", 4000).write(zipPath()));
+    // The road object's own process, with its temporary folder, home and
+    // data folders in the sandbox.
     const QString temp = sandbox() + QStringLiteral("/run-temp");
     QVERIFY(QDir().mkpath(temp));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QLatin1String(temporaryFolderVariable()), temp);
+    for (const char *variable : { "HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME" })
+        environment.insert(QLatin1String(variable), sandbox() + QStringLiteral("/home"));
 
     QProcess installer;
+    installer.setProcessEnvironment(environment);
     installer.start(QStringLiteral(ENGINE_TEST_INSTALLER),
-                    { QStringLiteral("install"), zipPath(), target(), journals(), temp });
+                    { QStringLiteral("install"), QUrl::fromLocalFile(zipPath()).toString(),
+                      target(), journals() });
     QVERIFY(installer.waitForStarted());
     // Killed once the journal announces a good part of the placement.
     bool killed = false;
     QElapsedTimer waited;
     waited.start();
-    while (!killed && installer.state() == QProcess::Running && waited.elapsed() < 60000) {
+    while (!killed && installer.state() == QProcess::Running && waited.elapsed() < 120000) {
         const QStringList found = QDir(journals()).entryList({ QStringLiteral("*.journal") });
         if (!found.isEmpty()) {
             QFile journal(journals() + QLatin1Char('/') + found.first());
@@ -383,7 +392,9 @@ void TestSafeInstall::killedPlacementIsPutRightAtTheNextStart()
     QCOMPARE(snapshot(target()), one);
     QCOMPARE(QDir(journals()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList());
-    QVERIFY(!QFileInfo::exists(temp));
+    // The run's private folder went, with the package copy it held.
+    QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
 }
 
 void TestSafeInstall::twoRunsWithOnePackageNameAtOnce()
@@ -431,7 +442,7 @@ void TestSafeInstall::recoveryLeavesLiveRunsAlone()
     QVERIFY(live.begin(journals(), uniqueName()));
     const QString temp = sandbox() + QStringLiteral("/live-temp");
     QVERIFY(QDir().mkpath(temp));
-    QVERIFY(live.add(QStringLiteral("temp"), temp));
+    QVERIFY(live.add(JournalEntry::Kind::Temp, temp));
 
     // Another process starting now.
     QProcess next;
@@ -476,7 +487,7 @@ void TestSafeInstall::recoveryFinishesCommittedRunsAndRemovesLeftovers()
                              + QFile::encodeName(created + QStringLiteral("/Velmar")) + "\n"));
     const QMap<QString, QByteArray> installed = snapshot(target());
 
-    const QStringList report = InstallJournal::recoverAll(journals());
+    const QStringList report = InstallRun::recoverInterruptedRuns(journals());
     QCOMPARE(report.size(), 3);
     QMap<QString, QByteArray> expected = installed;
     for (auto it = expected.begin(); it != expected.end();)

@@ -7,8 +7,8 @@
 
 #ifdef Q_OS_WIN
 
-#include "app/installer_config.h"
-#include "engine/registration.h"
+#include "config/installer_config.h"
+#include "engine/registration/registration.h"
 #include "platform/win32/registry.h"
 
 #include <QDir>

@@ -7,8 +7,8 @@
 // --grab the window (or the box) is rendered with its translucent shadow onto
 // a light backdrop, as a compositing desktop shows it, saved, and the program
 // ends.
-#include "app/installer_config.h"
 #include "app/translations_and_styles.h"
+#include "config/installer_config.h"
 #include "toolkit/messagebox.h"
 #include "wizard/main_window.h"
 

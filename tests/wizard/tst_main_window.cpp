@@ -1,6 +1,6 @@
 // The main window: construction, the page flow, refusing to close during the
 // installation, the system bar's corner and the missing package address.
-#include "app/installer_config.h"
+#include "config/installer_config.h"
 #include "toolkit/push_button.h"
 #include "toolkit/system_bar.h"
 #include "toolkit/toast_label.h"

@@ -179,26 +179,6 @@
 <context>
     <name>EntryName</name>
     <message>
-        <source>it has an empty folder name</source>
-        <translation>其中有空的文件夹名</translation>
-    </message>
-    <message>
-        <source>it leads out of its folder</source>
-        <translation>它会跳出所在文件夹</translation>
-    </message>
-    <message>
-        <source>a part of it is too long for the file system</source>
-        <translation>其中一段名称超出了文件系统允许的长度</translation>
-    </message>
-    <message>
-        <source>it holds a control character</source>
-        <translation>其中含有控制字符</translation>
-    </message>
-    <message>
-        <source>Windows cannot store the name</source>
-        <translation>Windows 无法保存该名称</translation>
-    </message>
-    <message>
         <source>it is not valid UTF-8</source>
         <translation>它不是有效的 UTF-8</translation>
     </message>

@@ -1,0 +1,88 @@
+#include "config/installer_config.h"
+
+#include "config/install_location.h"
+#include "config/single_name.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QSettings>
+#include <QStringList>
+#include <QVariant>
+
+InstallerConfig readInstallerConfig(const QString &iniPath, const QString &programFiles,
+                                    bool perUserInstall)
+{
+    InstallerConfig config;
+    config.perUserInstall = perUserInstall;
+
+    QSettings settings(iniPath, QSettings::IniFormat);
+    settings.setIniCodec("UTF-8");
+
+    // Only the top level ("[General]") is read; a key that is present with
+    // an empty value empties the field on purpose.
+    const struct
+    {
+        const char *key;
+        QString InstallerConfig::*field;
+    } textKeys[] = {
+        { "productName", &InstallerConfig::productName },
+        { "productText", &InstallerConfig::productText },
+        { "productVersion", &InstallerConfig::productVersion },
+        { "publisher", &InstallerConfig::publisher },
+        { "protocol", &InstallerConfig::protocol },
+        { "protocolDescription", &InstallerConfig::protocolDescription },
+        { "programName", &InstallerConfig::programName },
+        { "userProtocolUrl", &InstallerConfig::userProtocolUrl },
+        { "supportUrl", &InstallerConfig::supportUrl },
+        { "packageSha256", &InstallerConfig::packageSha256 },
+    };
+    for (const auto &textKey : textKeys) {
+        const QString key = QLatin1String(textKey.key);
+        if (settings.contains(key))
+            config.*textKey.field = settings.value(key).toString();
+    }
+
+    // Keys whose values are lists by nature (mirrors, keys): written without
+    // quotes, the INI format hands them over as a list, which means the same.
+    const struct
+    {
+        const char *key;
+        QString InstallerConfig::*field;
+    } listKeys[] = {
+        { "packageUrl", &InstallerConfig::packageUrl },
+        { "packagePublicKey", &InstallerConfig::packagePublicKey },
+    };
+    for (const auto &listKey : listKeys) {
+        const QVariant value = settings.value(QLatin1String(listKey.key));
+        if (value.type() == QVariant::StringList)
+            config.*listKey.field = value.toStringList().join(QLatin1Char(','));
+        else if (value.isValid())
+            config.*listKey.field = value.toString();
+    }
+
+    // The product's name becomes one folder and the name of its uninstall
+    // entry on Windows, where the product is at home, and on Linux.
+    if (!SingleName::isValidEverywhere(config.productName)) {
+        qWarning().noquote() << "settings.ini: productName" << config.productName
+                             << "is not a single folder name; using Velmar";
+        config.productName = InstallerConfig().productName;
+    }
+
+    // No presence test: a missing or non-numeric value is simply 0.
+    config.bytesTotal = settings.value(QStringLiteral("bytesTotal")).toULongLong();
+
+    config.installDir = QDir(programFiles).absoluteFilePath(config.productName);
+    return config;
+}
+
+InstallerConfig *installerConfig()
+{
+    // Function-local static: thread-safe creation, retried if it throws.
+    static const InstallLocation location = defaultInstallLocation();
+    static InstallerConfig config
+        = readInstallerConfig(QDir(QCoreApplication::applicationDirPath())
+                                  .absoluteFilePath(QStringLiteral("settings.ini")),
+                              location.baseFolder, location.perUser);
+    return &config;
+}

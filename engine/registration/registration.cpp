@@ -1,0 +1,112 @@
+#include "engine/registration/registration.h"
+
+#include "config/installer_config.h"
+#include "engine/registration/registration_applier.h"
+#include "engine/registration/registration_plan.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// The folder a shortcut goes into, created when needed; empty when that
+// failed. The desktop is taken as it is: creating a desktop folder the user
+// does not have would only leave clutter.
+QString ensuredFolder(const Shortcut &shortcut)
+{
+    const QString base = RegistrationApplier::folderOf(shortcut.place);
+    if (base.isEmpty()) {
+        qWarning().noquote() << "Registration: the system names no folder for the shortcut"
+                             << shortcut.fileName;
+        return QString();
+    }
+    const QString folder
+        = shortcut.subfolder.isEmpty() ? base : QDir(base).filePath(shortcut.subfolder);
+    if (shortcut.place != ShortcutPlace::Desktop && !QDir().mkpath(folder)) {
+        qWarning().noquote() << "Registration: could not create the shortcut folder" << folder;
+        return QString();
+    }
+    return folder;
+}
+
+bool placeShortcut(const Shortcut &shortcut)
+{
+    const QString folder = ensuredFolder(shortcut);
+    if (folder.isEmpty())
+        return false;
+    return RegistrationApplier::writeShortcut(QDir(folder).filePath(shortcut.fileName), shortcut);
+}
+
+} // namespace
+
+void registerInstallation(const InstallerConfig &config, const RegistrationReport &report)
+{
+    const RegistrationPlan plan = buildRegistrationPlan(config);
+    const auto tell = [&report](const QString &what, bool written) {
+        if (report)
+            report(QStringLiteral("Registration: %1: %2")
+                       .arg(what, written ? QStringLiteral("written") : QStringLiteral("failed")));
+    };
+    for (const QString &problem : plan.problems) {
+        qWarning().noquote() << "Registration:" << problem;
+        if (report)
+            report(QStringLiteral("Registration: skipped: ") + problem);
+    }
+
+    // Every step is tried whatever the one before did: a missing protocol
+    // must not cost the user the shortcuts.
+    if (!plan.urlProtocol.registry.isEmpty())
+        tell(QStringLiteral("URL protocol ") + plan.urlProtocol.scheme,
+             RegistrationApplier::applyUrlProtocol(plan.urlProtocol));
+    if (!plan.applicationPath.registry.isEmpty())
+        tell(QStringLiteral("application path ") + plan.applicationPath.executablePath,
+             RegistrationApplier::applyApplicationPath(plan.applicationPath));
+    if (!plan.uninstall.registry.isEmpty())
+        tell(QStringLiteral("uninstall entry ") + plan.uninstallCommand,
+             RegistrationApplier::applyUninstallEntry(plan.uninstall));
+    for (const Shortcut &shortcut : plan.shortcuts)
+        tell(QStringLiteral("shortcut ") + shortcut.fileName, placeShortcut(shortcut));
+}
+
+bool registerUrlProtocol(const QString &scheme, const QString &description,
+                         const QString &executablePath)
+{
+    const UrlProtocolRegistration protocol
+        = urlProtocolRegistration(scheme, description, QDir::toNativeSeparators(executablePath),
+                                  description.isEmpty() ? scheme : description);
+    if (protocol.registry.isEmpty()) {
+        qWarning().noquote() << "Registration: URL protocol" << scheme
+                             << "is not a valid URL scheme";
+        return false;
+    }
+    return RegistrationApplier::applyUrlProtocol(protocol);
+}
+
+bool createShortcut(const QString &linkPath, const QString &targetPath, const QString &arguments)
+{
+    Shortcut shortcut;
+    shortcut.fileName = QFileInfo(linkPath).fileName();
+    shortcut.displayName = QFileInfo(linkPath).completeBaseName();
+    shortcut.target = targetPath;
+    shortcut.arguments = arguments;
+    return RegistrationApplier::writeShortcut(linkPath, shortcut);
+}
+
+bool createStartupShortcut(const QString &targetPath, const QString &name, const QString &arguments)
+{
+    const QString ending = RegistrationApplier::shortcutEnding();
+    Shortcut shortcut;
+    shortcut.place = ShortcutPlace::Startup;
+    // Windows ignores a link file without its ending; so does autostart.
+    shortcut.fileName = name.endsWith(ending, Qt::CaseInsensitive) ? name : name + ending;
+    shortcut.displayName = shortcut.fileName.left(shortcut.fileName.size() - ending.size());
+    shortcut.target = targetPath;
+    shortcut.arguments = arguments;
+    return placeShortcut(shortcut);
+}
+
+QString startupFolder()
+{
+    return RegistrationApplier::folderOf(ShortcutPlace::Startup);
+}

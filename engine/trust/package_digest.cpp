@@ -1,0 +1,108 @@
+#include "engine/trust/package_digest.h"
+
+namespace {
+
+// Enough to ride out a burst from the network; the download waits beyond it.
+const qint64 maximumQueuedBytes = 16 * 1024 * 1024;
+
+} // namespace
+
+PackageDigest::PackageDigest(bool sha256, bool blake2b512)
+    : m_useSha256(sha256)
+    , m_useBlake2b(blake2b512)
+{
+    // Safe to call again and from any thread; picks the fastest code paths.
+    if (sodium_init() < 0)
+        qFatal("libsodium could not be initialised");
+    crypto_hash_sha256_init(&m_sha256);
+    crypto_generichash_init(&m_blake2b, nullptr, 0, crypto_generichash_BYTES_MAX);
+    if (m_useSha256 || m_useBlake2b)
+        m_thread = std::thread(&PackageDigest::hashQueued, this);
+}
+
+PackageDigest::~PackageDigest()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void PackageDigest::hashQueued()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_stopping || !m_queue.isEmpty(); });
+        if (m_stopping)
+            return;
+        const QByteArray data = m_queue.dequeue();
+        m_hashing = true;
+        lock.unlock();
+        // The states are this thread's alone while it hashes.
+        const auto *bytes = reinterpret_cast<const unsigned char *>(data.constData());
+        const auto count = static_cast<unsigned long long>(data.size());
+        if (m_useSha256)
+            crypto_hash_sha256_update(&m_sha256, bytes, count);
+        if (m_useBlake2b)
+            crypto_generichash_update(&m_blake2b, bytes, count);
+        lock.lock();
+        m_hashing = false;
+        m_queuedBytes -= data.size();
+        m_changed.notify_all();
+    }
+}
+
+std::unique_lock<std::mutex> PackageDigest::drained() const
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_queue.isEmpty() && !m_hashing; });
+    return lock;
+}
+
+void PackageDigest::reset()
+{
+    const std::unique_lock<std::mutex> lock = drained();
+    m_size = 0;
+    crypto_hash_sha256_init(&m_sha256);
+    crypto_generichash_init(&m_blake2b, nullptr, 0, crypto_generichash_BYTES_MAX);
+}
+
+void PackageDigest::addData(const char *data, qint64 length)
+{
+    m_size += length;
+    if (!m_thread.joinable() || length <= 0)
+        return;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_queuedBytes < maximumQueuedBytes; });
+    m_queue.enqueue(QByteArray(data, static_cast<int>(length)));
+    m_queuedBytes += length;
+    lock.unlock();
+    m_changed.notify_all();
+}
+
+QByteArray PackageDigest::sha256() const
+{
+    if (!m_useSha256)
+        return QByteArray();
+    const std::unique_lock<std::mutex> lock = drained();
+    // Finished on a copy, so the stream can go on (a resumed download).
+    crypto_hash_sha256_state state = m_sha256;
+    QByteArray digest(crypto_hash_sha256_BYTES, Qt::Uninitialized);
+    crypto_hash_sha256_final(&state, reinterpret_cast<unsigned char *>(digest.data()));
+    return digest;
+}
+
+QByteArray PackageDigest::blake2b512() const
+{
+    if (!m_useBlake2b)
+        return QByteArray();
+    const std::unique_lock<std::mutex> lock = drained();
+    crypto_generichash_state state = m_blake2b;
+    QByteArray digest(crypto_generichash_BYTES_MAX, Qt::Uninitialized);
+    crypto_generichash_final(&state, reinterpret_cast<unsigned char *>(digest.data()),
+                             digest.size());
+    return digest;
+}

@@ -1,0 +1,150 @@
+// The road of one installation without a widget: the engine's road object
+// downloads from a local server, places, registers and cleans up on its
+// own, and a failed run takes away what it made but keeps its log.
+#include "engine/install_error.h"
+#include "engine/install_run.h"
+#include "engine/registration/earlier_installation.h"
+#include "support/http_test_server.h"
+#include "support/temporary_folder_variable.h"
+#include "support/temporary_home.h"
+#include "support/zip_builder.h"
+
+#include <QtTest>
+
+class TestInstallRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void installsWithoutWidgets();
+    void failedRunTakesAwayWhatItMade();
+
+private:
+    // Runs config to its end; the stages it went through come back in stages.
+    int run(const InstallerConfig &config, QList<InstallRun::Stage> *stages,
+            QString *logPath = nullptr);
+    QStringList leftInTemp() const;
+
+    std::unique_ptr<TemporaryHome> m_home;
+    std::unique_ptr<QTemporaryDir> m_temp;
+    HttpTestServer m_server;
+    InstallerConfig m_config;
+};
+
+void TestInstallRun::init()
+{
+    m_home = std::make_unique<TemporaryHome>();
+    m_temp = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_home->isValid() && m_temp->isValid());
+    qputenv(temporaryFolderVariable(), QFile::encodeName(m_temp->path()));
+    QVERIFY(m_server.listen());
+
+    ZipBuilder zip;
+    zip.addFile(QStringLiteral("Velmar"), "program", ZipBuilder::executable());
+    zip.addFile(QStringLiteral("uninst.exe"), "uninstaller", ZipBuilder::executable());
+    zip.addFile(QStringLiteral("data/levels.dat"), QByteArray(300000, 'v'));
+    const QString zipPath = m_home->path() + QStringLiteral("/velmar.zip");
+    QVERIFY(zip.write(zipPath));
+    m_server.serveFile(QStringLiteral("/velmar.zip"), zipPath);
+
+    m_config = InstallerConfig();
+    m_config.programName = QStringLiteral("Velmar");
+    m_config.packageUrl = m_server.url(QStringLiteral("/velmar.zip")).toString();
+    m_config.installDir = m_home->path() + QStringLiteral("/Programs/Velmar");
+    m_config.bytesTotal = zip.contentSize();
+}
+
+void TestInstallRun::cleanup()
+{
+    qunsetenv(temporaryFolderVariable());
+    m_temp.reset();
+    m_home.reset();
+}
+
+int TestInstallRun::run(const InstallerConfig &config, QList<InstallRun::Stage> *stages,
+                        QString *logPath)
+{
+    InstallRun run(config);
+    run.setJournalFolder(m_home->path() + QStringLiteral("/journals"));
+    double fraction[2] = { 0, 0 };
+    connect(&run, &InstallRun::stageChanged, this,
+            [stages](InstallRun::Stage stage) { stages->append(stage); });
+    connect(&run, &InstallRun::progress, this,
+            [&fraction](InstallRun::Stage stage, double value, const QString &) {
+                double &last = fraction[stage == InstallRun::Stage::Unpacking ? 1 : 0];
+                if (value < last)
+                    qWarning("progress went back from %f to %f", last, value);
+                last = std::max(last, value);
+            });
+    int result = -1;
+    connect(&run, &InstallRun::finished, this, [&result](int error) { result = error; });
+    run.start();
+    if (!QTest::qWaitFor([&result] { return result != -1; }, 120000))
+        qWarning("the run did not end within two minutes; stages seen: %d", int(stages->size()));
+    if (result == NoError && fraction[1] < 1.0)
+        qWarning("unpacking ended at %f of the package", fraction[1]);
+    if (logPath)
+        *logPath = run.logPath();
+    return result;
+}
+
+QStringList TestInstallRun::leftInTemp() const
+{
+    return QDir(m_temp->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+void TestInstallRun::installsWithoutWidgets()
+{
+    QList<InstallRun::Stage> stages;
+    QString logPath;
+    QCOMPARE(run(m_config, &stages, &logPath), int(NoError));
+
+    using Stage = InstallRun::Stage;
+    QCOMPARE(stages, (QList<Stage> { Stage::Downloading, Stage::Unpacking, Stage::Finished }));
+    QFile program(m_config.installDir + QStringLiteral("/Velmar"));
+    QVERIFY(program.open(QIODevice::ReadOnly));
+    QCOMPARE(program.readAll(), QByteArray("program"));
+    QCOMPARE(QFileInfo(m_config.installDir + QStringLiteral("/data/levels.dat")).size(), 300000);
+    QVERIFY(holdsEarlierInstallation(m_config, m_config.installDir));
+    // The log landed beside the product and tells the story to its end.
+    QCOMPARE(QFileInfo(logPath).absolutePath(), QFileInfo(m_config.installDir).absoluteFilePath());
+    QFile log(logPath);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QVERIFY(log.readAll().contains("Installation succeeded"));
+    // Nothing of the run is left: no run folder, no journal.
+    QCOMPARE(leftInTemp(), QStringList());
+    QCOMPARE(QDir(m_home->path() + QStringLiteral("/journals")).entryList(QDir::Files),
+             QStringList());
+}
+
+void TestInstallRun::failedRunTakesAwayWhatItMade()
+{
+    // Refused once the install folder exists: the package lacks its uninstaller.
+    ZipBuilder zip;
+    zip.addFile(QStringLiteral("Velmar"), "program", ZipBuilder::executable());
+    QVERIFY(zip.write(m_home->path() + QStringLiteral("/incomplete.zip")));
+    m_server.serveFile(QStringLiteral("/incomplete.zip"),
+                       m_home->path() + QStringLiteral("/incomplete.zip"));
+    m_config.packageUrl = m_server.url(QStringLiteral("/incomplete.zip")).toString();
+    QList<InstallRun::Stage> stages;
+    QString logPath;
+    QCOMPARE(run(m_config, &stages, &logPath), int(UnzipFailed));
+
+    QVERIFY(!QFileInfo::exists(m_home->path() + QStringLiteral("/Programs")));
+    QCOMPARE(QDir(m_home->path() + QStringLiteral("/journals")).entryList(QDir::Files),
+             QStringList());
+    // Only the run folder with its log stays, for the user to hand on.
+    QCOMPARE(leftInTemp().size(), 1);
+    QCOMPARE(QFileInfo(logPath).absolutePath(),
+             QDir(m_temp->path()).absoluteFilePath(leftInTemp().value(0)));
+    QCOMPARE(QDir(QFileInfo(logPath).absolutePath()).entryList(QDir::Files),
+             QStringList { QFileInfo(logPath).fileName() });
+    QFile log(logPath);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QVERIFY(log.readAll().contains("Installation failed (7)"));
+}
+
+QTEST_GUILESS_MAIN(TestInstallRun)
+#include "tst_install_run.moc"

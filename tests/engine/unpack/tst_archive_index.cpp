@@ -1,0 +1,277 @@
+// The judgement of a package's listing before anything is written: entry
+// names as the target file system would store them, collisions, entries
+// below files and links, links resolved inside the tree, and sizes summed in
+// blocks without overflow. The archives are written byte by byte.
+#include "engine/unpack/archive_index.h"
+#include "engine/unpack/entry_name.h"
+#include "support/raw_zip.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(RawZip)
+
+namespace {
+
+QByteArray longName(int bytes, char fill = 'n')
+{
+    return QByteArray(bytes, fill);
+}
+
+} // namespace
+
+class TestArchiveIndex : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void judgesPackages_data();
+    void judgesPackages();
+    void decodesNamesByTheirFlag_data();
+    void decodesNamesByTheirFlag();
+    void countsBlocksWithoutOverflow_data();
+    void countsBlocksWithoutOverflow();
+    void findsRequiredTopLevelFiles();
+
+private:
+    ArchiveIndex indexOf(const RawZip &zip)
+    {
+        const QString path = m_folder.filePath(QStringLiteral("package.zip"));
+        if (!zip.write(path))
+            qFatal("cannot write the package");
+        return ArchiveIndex::read(path);
+    }
+
+    QTemporaryDir m_folder;
+};
+
+void TestArchiveIndex::judgesPackages_data()
+{
+    QTest::addColumn<RawZip>("zip");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("reason");
+
+    const auto one = [](const QByteArray &name) {
+        RawZip zip;
+        zip.add(name, "x");
+        return zip;
+    };
+    QTest::newRow("plain names") << one("bin/tool") << true << QString();
+    QTest::newRow("dot steps") << one("./bin/./tool") << true << QString();
+    QTest::newRow("255-byte name") << one(longName(255)) << true << QString();
+    QTest::newRow("256-byte name") << one(longName(256)) << false << "too long";
+    QTest::newRow("300-byte name") << one("data/" + longName(300) + ".txt") << false << "too long";
+    {
+        RawZip zip;
+        zip.addUtf8(QString(128, QChar(0xE9)), "x"); // 256 bytes of UTF-8
+        // Windows counts a name in UTF-16 units (255 at most), Linux in bytes.
+#ifdef Q_OS_WIN
+        QTest::newRow("128 two-byte characters") << zip << true << QString();
+#else
+        QTest::newRow("128 two-byte characters") << zip << false << "too long";
+#endif
+    }
+    {
+        // 20 steps of 99 bytes: 2,000 bytes in all, every step legal.
+        QByteArray deep;
+        for (int i = 0; i < 20; ++i)
+            deep += longName(99, char('a' + i)) + '/';
+        QTest::newRow("2,000-byte deep path") << one(deep + "file") << true << QString();
+    }
+    QTest::newRow("empty step") << one("a//b") << false << "empty folder name";
+    QTest::newRow("parent step") << one("a/../../b") << false << "leads out";
+    QTest::newRow("absolute") << one("/etc/passwd") << false << "absolute";
+    QTest::newRow("drive") << one("C:evil") << false << "drive";
+    QTest::newRow("control character") << one("a\nb") << false << "control";
+    {
+        RawZip zip;
+        zip.add("bad-\xff\xfe", "x").flags = 0x0800;
+        QTest::newRow("invalid UTF-8") << zip << false << "UTF-8";
+    }
+    {
+        RawZip zip;
+        zip.add("over\xc0\xaflong", "x").flags = 0x0800;
+        QTest::newRow("overlong UTF-8 slash") << zip << false << "UTF-8";
+    }
+    {
+        RawZip zip;
+        zip.addLink("data/x", "../../../home/user/.bashrc");
+        zip.add("data/x", "attacker's text");
+        QTest::newRow("link then a file of the same name") << zip << false << "land on";
+    }
+    {
+        RawZip zip;
+        zip.addLink("data/x", "y");
+        zip.add("data/y", "text");
+        zip.add("data/x", "text");
+        QTest::newRow("link inside then a file of the same name") << zip << false << "land on";
+    }
+    {
+        // Cut at 256 bytes, both would be one path.
+        RawZip zip;
+        zip.addLink(longName(256, 't'), "..");
+        zip.add(longName(256, 't') + "zzzz", "text");
+        QTest::newRow("names that only differ beyond 256 bytes") << zip << false << "too long";
+    }
+    {
+        RawZip zip;
+        zip.add("same", "one");
+        zip.add("./same", "two");
+        QTest::newRow("one name written twice") << zip << false << "land on";
+    }
+    {
+        RawZip zip;
+        zip.addFolder("bin/");
+        zip.addFolder("bin/");
+        zip.add("bin/tool", "x");
+        QTest::newRow("one folder listed twice") << zip << true << QString();
+    }
+    {
+        RawZip zip;
+        zip.add("Readme", "x");
+        zip.add("README", "y");
+#ifdef Q_OS_WIN
+        QTest::newRow("names that differ in case") << zip << false << "land on";
+#else
+        QTest::newRow("names that differ in case") << zip << true << QString();
+#endif
+    }
+    {
+        RawZip zip;
+        zip.addLink("up", ".");
+        zip.add("up/x", "x");
+        QTest::newRow("file below a link") << zip << false << "below a file or link";
+    }
+    {
+        RawZip zip;
+        zip.add("a", "x");
+        zip.add("a/b", "x");
+        QTest::newRow("file below a file") << zip << false << "below a file or link";
+    }
+    {
+        RawZip zip;
+        zip.add("lib/libv.so.1", "x");
+        zip.addLink("lib/libv.so", "libv.so.1");
+        zip.addLink("bin/libs", "../lib");
+        zip.addLink("current", "bin/libs/libv.so");
+        QTest::newRow("links inside, through links") << zip << true << QString();
+    }
+    {
+        RawZip zip;
+        zip.addLink("b", ".");
+        zip.addLink("a", "b/..");
+        QTest::newRow("link out through another link") << zip << false << "outside";
+    }
+    {
+        RawZip zip;
+        zip.addLink("a", "b");
+        zip.addLink("b", "a");
+        QTest::newRow("links in a circle") << zip << false << "circle";
+    }
+    {
+        RawZip zip;
+        zip.add("file", "x");
+        zip.addLink("l", "file/x");
+        QTest::newRow("link into a file") << zip << false << "nothing";
+    }
+    {
+        RawZip zip;
+        zip.add("fifo", "", 010644);
+        QTest::newRow("special file") << zip << false << "neither";
+    }
+}
+
+void TestArchiveIndex::judgesPackages()
+{
+    QFETCH(RawZip, zip);
+    QFETCH(bool, valid);
+    QFETCH(QString, reason);
+    const ArchiveIndex index = indexOf(zip);
+    QCOMPARE(index.isValid(), valid);
+    if (!valid)
+        QVERIFY2(index.problem().contains(reason), qPrintable(index.problem()));
+}
+
+void TestArchiveIndex::decodesNamesByTheirFlag_data()
+{
+    QTest::addColumn<QByteArray>("raw");
+    QTest::addColumn<bool>("utf8");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("UTF-8 with the flag") << QByteArray("caf\xc3\xa9") << true << "caf\u00e9";
+    QTest::newRow("same bytes as CP437") << QByteArray("caf\xc3\xa9") << false << "caf\u251c\u2310";
+    QTest::newRow("CP437 u umlaut") << QByteArray("\x81"
+                                                  "ber")
+                                    << false << "\u00fcber";
+}
+
+void TestArchiveIndex::decodesNamesByTheirFlag()
+{
+    QFETCH(QByteArray, raw);
+    QFETCH(bool, utf8);
+    QFETCH(QString, path);
+    RawZip zip;
+    zip.add(raw, "x").flags = utf8 ? 0x0800 : 0;
+    const ArchiveIndex index = indexOf(zip);
+    QVERIFY2(index.isValid(), qPrintable(index.problem()));
+    QCOMPARE(index.entries().first().path, path);
+}
+
+void TestArchiveIndex::countsBlocksWithoutOverflow_data()
+{
+    QTest::addColumn<QList<quint64>>("sizes");
+    QTest::addColumn<quint64>("blockSize");
+    QTest::addColumn<bool>("counted");
+    QTest::addColumn<quint64>("blocks");
+    // The files lie in one folder "d", which takes a block of its own.
+    QTest::newRow("rounded up per file") << QList<quint64> { 1, 4096, 4097, 0 } << quint64(4096)
+                                         << true << quint64(1 + 1 + 1 + 2 + 0);
+    QTest::newRow("one huge file") << QList<quint64> { quint64(1) << 62 } << quint64(4096) << true
+                                   << quint64(1) + (quint64(1) << 50);
+    QTest::newRow("two files of 2^63 bytes")
+        << QList<quint64> { quint64(1) << 63, quint64(1) << 63 } << quint64(4096) << true
+        << quint64(1) + (quint64(1) << 52);
+    QTest::newRow("two files of 2^63 bytes in 1-byte blocks")
+        << QList<quint64> { quint64(1) << 63, quint64(1) << 63 } << quint64(1) << false
+        << quint64(0);
+    QTest::newRow("largest sizes") << QList<quint64> { ~quint64(0), ~quint64(0) } << quint64(512)
+                                   << true << quint64(1) + 2 * ((~quint64(0) >> 9) + 1);
+}
+
+void TestArchiveIndex::countsBlocksWithoutOverflow()
+{
+    QFETCH(QList<quint64>, sizes);
+    QFETCH(quint64, blockSize);
+    QFETCH(bool, counted);
+    QFETCH(quint64, blocks);
+    RawZip zip;
+    for (int i = 0; i < sizes.size(); ++i) {
+        RawZip::Entry &entry = zip.add("d/f" + QByteArray::number(i), "");
+        entry.statesOtherSize = true;
+        entry.statedSize = sizes.at(i);
+    }
+    const ArchiveIndex index = indexOf(zip);
+    QVERIFY2(index.isValid(), qPrintable(index.problem()));
+    quint64 needed = 0;
+    QCOMPARE(index.blocksNeeded(blockSize, &needed), counted);
+    if (counted)
+        QCOMPARE(needed, blocks);
+    // The byte sum overflows as soon as two sizes reach 2^63.
+    quint64 bytes = 0;
+    QCOMPARE(index.fileBytes(&bytes), sizes.size() < 2 || sizes.first() < (quint64(1) << 63));
+}
+
+void TestArchiveIndex::findsRequiredTopLevelFiles()
+{
+    RawZip zip;
+    zip.add("Velmar", "program");
+    zip.add("bin/uninst.exe", "not at the top");
+    zip.addLink("uninst.lnk", "Velmar");
+    const ArchiveIndex index = indexOf(zip);
+    QVERIFY(index.hasTopLevelFile(QStringLiteral("Velmar")));
+    QVERIFY(!index.hasTopLevelFile(QStringLiteral("uninst.lnk")));
+    QCOMPARE(index.missingTopLevelFile({ QStringLiteral("Velmar"), QStringLiteral("uninst.exe") }),
+             QStringLiteral("uninst.exe"));
+}
+
+QTEST_GUILESS_MAIN(TestArchiveIndex)
+#include "tst_archive_index.moc"
