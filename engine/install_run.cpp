@@ -65,7 +65,8 @@ void InstallRun::start()
     m_packageName = name;
 
     m_downloadTask = new DownloadTask(m_config.packageUrl, packagePath(), this);
-    m_downloadTask->setPackageChecks(m_config.packageSha256, m_config.packagePublicKey);
+    m_downloadTask->setPackageChecks(m_config.packageSha256, m_config.packagePublicKey,
+                                     m_config.productName, m_config.productVersion);
     connect(m_downloadTask, &DownloadTask::progress, this, &InstallRun::onDownloadProgress);
     connect(m_downloadTask, &DownloadTask::done, this, &InstallRun::onDownloadDone);
     connect(m_downloadTask, &DownloadTask::logMessage, this,

@@ -2,7 +2,8 @@
 # The publisher helper: turns a folder into a product package for the
 # installer and prints the settings.ini lines that go with it.
 #
-#   scripts/make-package.sh [-s <minisign secret key>] <folder> <output.zip> [base URL]
+#   scripts/make-package.sh [-s <minisign secret key> [-p <productName>] [-v <productVersion>]]
+#                           <folder> <output.zip> [base URL]
 #
 # The folder's whole contents go to the top of the zip (no enclosing folder),
 # hidden files and folders (names starting with ".") included, with their
@@ -19,6 +20,11 @@
 # With -s, minisign signs the package into <output.zip>.minisig, which is
 # published beside it; the installer then refuses a package without a valid
 # signature by that key. minisign asks for the key's password, if it has one.
+# The signature's trusted comment names the file and, with -p and -v, the
+# product and version as settings.ini names them (productName,
+# productVersion): the installer refuses a signature made for another file,
+# product or version, so an older signed package served under a new name
+# does not install.
 # The installer compares bytesTotal with the free space of the target volume
 # and counts its copy progress against it, file by file, so it must be exact:
 # it is the sum of the sizes of the regular files the package holds (folders
@@ -32,18 +38,30 @@ fail() {
 }
 
 usage() {
-    echo "usage: $0 [-s <minisign secret key>] <folder> <output.zip> [base URL]" >&2
+    echo "usage: $0 [-s <minisign secret key> [-p <productName>] [-v <productVersion>]] <folder> <output.zip> [base URL]" >&2
     exit 2
 }
 secret_key=
-if [ "${1-}" = -s ]; then
-    [ $# -ge 2 ] || usage
-    secret_key=$2
-    shift 2
-fi
+product=
+version=
+while getopts s:p:v: option; do
+    case $option in
+        s) secret_key=$OPTARG ;;
+        p) product=$OPTARG ;;
+        v) version=$OPTARG ;;
+        *) usage ;;
+    esac
+done
+shift $((OPTIND - 1))
 if [ $# -lt 2 ] || [ $# -gt 3 ]; then
     usage
 fi
+if [ -z "$secret_key" ] && [ -n "$product$version" ]; then
+    fail "-p and -v name what the signature is for; they need -s"
+fi
+case "$product$version" in
+    *$'\t'* | *$'\n'*) fail "the product name and version may not hold tabs or line breaks" ;;
+esac
 folder=$1
 output=$2
 base_url=${3-}
@@ -128,7 +146,11 @@ public_key=
 if [ -n "$secret_key" ]; then
     key_dir=$(mktemp -d)
     trap 'rm -rf -- "$key_dir"' EXIT
-    minisign -S -s "$secret_key" -m "$output" -x "$output.minisig" >&2 \
+    # Tab-separated fields, as minisign writes its own.
+    comment="timestamp:$(date +%s)"$'\t'"file:${output##*/}"
+    [ -z "$product" ] || comment+=$'\t'"product:$product"
+    [ -z "$version" ] || comment+=$'\t'"version:$version"
+    minisign -S -s "$secret_key" -m "$output" -x "$output.minisig" -t "$comment" >&2 \
         || fail "minisign could not sign the package; $output has no signature"
     # The public key, recreated from the secret one, is what settings.ini names.
     minisign -R -s "$secret_key" -p "$key_dir/key.pub" >&2 \

@@ -73,9 +73,11 @@ DownloadTask::~DownloadTask()
     cancel();
 }
 
-void DownloadTask::setPackageChecks(const QString &sha256Hex, const QString &publicKeys)
+void DownloadTask::setPackageChecks(const QString &sha256Hex, const QString &publicKeys,
+                                    const QString &productName, const QString &productVersion)
 {
     m_trust.reset(new PackageTrust(sha256Hex, publicKeys));
+    m_trust->setExpectedClaims(productName, productVersion);
     m_digest.reset(new PackageDigest(m_trust->wantsSha256(), m_trust->wantsSignature()));
 }
 
@@ -389,7 +391,8 @@ void DownloadTask::onFinished()
         return;
     }
     // Nothing of a package that fails a check is kept, let alone unpacked.
-    const QString distrust = m_trust->check(*m_digest, m_signature, temporaryPath());
+    const QString distrust
+        = m_trust->check(*m_digest, m_signature, temporaryPath(), QUrl(currentUrl()).fileName());
     if (!distrust.isEmpty()) {
         m_trustFailure = distrust;
         failAttempt(DownloadFailed, distrust, DiscardPartial);

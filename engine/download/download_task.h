@@ -57,8 +57,12 @@ public:
 
     // The package's expected SHA-256 (64 hex digits) and the minisign public
     // keys it must be signed with (comma-separated); empty texts ask for
-    // nothing. A signature is fetched from each mirror beside its package.
-    void setPackageChecks(const QString &sha256Hex, const QString &publicKeys);
+    // nothing. A signature is fetched from each mirror beside its package;
+    // where its trusted comment names a file, product or version, they must
+    // be the URL's file name, productName and productVersion.
+    void setPackageChecks(const QString &sha256Hex, const QString &publicKeys,
+                          const QString &productName = QString(),
+                          const QString &productVersion = QString());
 
 signals:
     void progress(qint64 bytes_received, qint64 bytes_total);

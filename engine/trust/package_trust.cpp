@@ -59,14 +59,26 @@ QString PackageTrust::signatureFileProblem(const QByteArray &signatureFile) cons
         SignatureVerifier(m_keys).precheck(MinisignSignature::parse(signatureFile)));
 }
 
+void PackageTrust::setExpectedClaims(const QString &product, const QString &version)
+{
+    m_expected.product = product;
+    m_expected.version = version;
+}
+
 QString PackageTrust::check(const PackageDigest &digest, const QByteArray &signatureFile,
-                            const QString &packagePath) const
+                            const QString &packagePath, const QString &fileName) const
 {
     if (wantsSha256() && digest.sha256() != m_sha256)
         return damagedMessage();
     if (!wantsSignature())
         return QString();
-    const SignatureVerifier verifier(m_keys);
-    return resultMessage(
-        verifier.verify(MinisignSignature::parse(signatureFile), digest.blake2b512(), packagePath));
+    const MinisignSignature signature = MinisignSignature::parse(signatureFile);
+    const QString problem = resultMessage(
+        SignatureVerifier(m_keys).verify(signature, digest.blake2b512(), packagePath));
+    if (!problem.isEmpty())
+        return problem;
+    // Only now is the trusted comment known to be the publisher's.
+    SignedClaims expected = m_expected;
+    expected.file = fileName;
+    return SignedClaims::fromTrustedComment(signature.trustedComment).mismatch(expected);
 }

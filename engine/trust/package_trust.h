@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/trust/minisign_public_key.h"
+#include "engine/trust/signed_claims.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -34,10 +35,16 @@ public:
     // a mirror without a usable signature before fetching the package.
     QString signatureFileProblem(const QByteArray &signatureFile) const;
 
+    // What a signature must be for, where its trusted comment says: the
+    // product and version settings.ini names. The file is the one
+    // downloaded, given to check().
+    void setExpectedClaims(const QString &product, const QString &version);
+
     // Empty when the package passes every check asked for; otherwise the
-    // message for the user. signatureFile is the ".minisig" as downloaded.
+    // message for the user. signatureFile is the ".minisig" as downloaded,
+    // fileName the package's name in its URL.
     QString check(const PackageDigest &digest, const QByteArray &signatureFile,
-                  const QString &packagePath) const;
+                  const QString &packagePath, const QString &fileName) const;
 
     static QString damagedMessage();
     static QString missingSignatureMessage();
@@ -47,5 +54,6 @@ private:
 
     QByteArray m_sha256;
     QList<MinisignPublicKey> m_keys;
+    SignedClaims m_expected;
     QString m_settingsProblem;
 };

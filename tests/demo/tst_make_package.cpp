@@ -333,10 +333,11 @@ void TestMakePackage::printsTheChecksAndSignsWithAGivenKey()
     QCOMPARE(settingsValue(plain.standardOutput, QStringLiteral("packagePublicKey")),
              QStringLiteral("<missing>"));
 
-    const ScriptRun run = ScriptRun::run(packager(),
-                                         { QStringLiteral("-s"), key.secretKeyPath,
-                                           work.filePath(QStringLiteral("product")), zip,
-                                           QStringLiteral("http://h/") });
+    const ScriptRun run = ScriptRun::run(
+        packager(),
+        { QStringLiteral("-s"), key.secretKeyPath, QStringLiteral("-p"), QStringLiteral("Velmar"),
+          QStringLiteral("-v"), QStringLiteral("2.3.4.5"), work.filePath(QStringLiteral("product")),
+          zip, QStringLiteral("http://h/") });
     QVERIFY2(run.exitCode == 0, qPrintable(run.standardError));
     QFile package(zip);
     QVERIFY(package.open(QIODevice::ReadOnly));
@@ -356,9 +357,16 @@ void TestMakePackage::printsTheChecksAndSignsWithAGivenKey()
              0);
     QFile signature(zip + QStringLiteral(".minisig"));
     QVERIFY(signature.open(QIODevice::ReadOnly));
+    const QByteArray signatureFile = signature.readAll();
     PackageDigest digest(true, true);
     digest.addData(bytes.constData(), bytes.size());
-    QCOMPARE(PackageTrust(sha256, publicKey).check(digest, signature.readAll(), zip), QString());
+    PackageTrust trust(sha256, publicKey);
+    trust.setExpectedClaims(QStringLiteral("Velmar"), QStringLiteral("2.3.4.5"));
+    const QString name = QFileInfo(zip).fileName();
+    QCOMPARE(trust.check(digest, signatureFile, zip, name), QString());
+    // The signature names what it was made for.
+    trust.setExpectedClaims(QStringLiteral("Velmar"), QStringLiteral("3.0.0.0"));
+    QVERIFY(!trust.check(digest, signatureFile, zip, name).isEmpty());
 }
 
 void TestMakePackage::refusesWhatItCannotPackage_data()

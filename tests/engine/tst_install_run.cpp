@@ -5,6 +5,7 @@
 #include "engine/install_run.h"
 #include "engine/registration/earlier_installation.h"
 #include "support/http_test_server.h"
+#include "support/minisign_tool.h"
 #include "support/temporary_folder_variable.h"
 #include "support/temporary_home.h"
 #include "support/zip_builder.h"
@@ -20,11 +21,12 @@ private slots:
     void cleanup();
     void installsWithoutWidgets();
     void failedRunTakesAwayWhatItMade();
+    void olderSignedPackageIsNotReplayed();
 
 private:
     // Runs config to its end; the stages it went through come back in stages.
     int run(const InstallerConfig &config, QList<InstallRun::Stage> *stages,
-            QString *logPath = nullptr);
+            QString *logPath = nullptr, QString *message = nullptr);
     QStringList leftInTemp() const;
 
     std::unique_ptr<TemporaryHome> m_home;
@@ -64,7 +66,7 @@ void TestInstallRun::cleanup()
 }
 
 int TestInstallRun::run(const InstallerConfig &config, QList<InstallRun::Stage> *stages,
-                        QString *logPath)
+                        QString *logPath, QString *message)
 {
     InstallRun run(config);
     run.setJournalFolder(m_home->path() + QStringLiteral("/journals"));
@@ -79,7 +81,11 @@ int TestInstallRun::run(const InstallerConfig &config, QList<InstallRun::Stage> 
                 last = std::max(last, value);
             });
     int result = -1;
-    connect(&run, &InstallRun::finished, this, [&result](int error) { result = error; });
+    connect(&run, &InstallRun::finished, this, [&result, message](int error, const QString &text) {
+        result = error;
+        if (message)
+            *message = text;
+    });
     run.start();
     if (!QTest::qWaitFor([&result] { return result != -1; }, 120000))
         qWarning("the run did not end within two minutes; stages seen: %d", int(stages->size()));
@@ -144,6 +150,28 @@ void TestInstallRun::failedRunTakesAwayWhatItMade()
     QFile log(logPath);
     QVERIFY(log.open(QIODevice::ReadOnly));
     QVERIFY(log.readAll().contains("Installation failed (7)"));
+}
+
+void TestInstallRun::olderSignedPackageIsNotReplayed()
+{
+    // The publisher's own signed 1.0 package, served by a mirror as 2.0.
+    const MinisignKeyPair key = MinisignKeyPair::generate(m_home->path(), QStringLiteral("key"));
+    QVERIFY(key.isValid());
+    const QString old = m_home->path() + QStringLiteral("/velmar.zip");
+    QVERIFY(
+        key.sign(old, true, old + QStringLiteral(".minisig"),
+                 QStringLiteral("timestamp:1\tfile:velmar-1.0.zip\tproduct:Velmar\tversion:1.0")));
+    m_server.serveFile(QStringLiteral("/velmar-2.0.zip"), old);
+    m_server.serveFile(QStringLiteral("/velmar-2.0.zip.minisig"), old + QStringLiteral(".minisig"));
+    m_config.packageUrl = m_server.url(QStringLiteral("/velmar-2.0.zip")).toString();
+    m_config.packagePublicKey = key.publicKeyLine;
+    m_config.productVersion = QStringLiteral("2.0");
+
+    QList<InstallRun::Stage> stages;
+    QString message;
+    QCOMPARE(run(m_config, &stages, nullptr, &message), int(DownloadFailed));
+    QVERIFY2(message.contains(QLatin1String("velmar-1.0.zip")), qPrintable(message));
+    QVERIFY(!QFileInfo::exists(m_config.installDir));
 }
 
 QTEST_GUILESS_MAIN(TestInstallRun)

@@ -37,6 +37,21 @@
     </message>
 </context>
 <context>
+    <name>SignedClaims</name>
+    <message>
+        <source>The package&apos;s signature is for the file &quot;%1&quot;, not for &quot;%2&quot;: the server may be sending another package under this name.</source>
+        <translation>安装包的签名属于文件“%1”，而不是“%2”：服务器可能在用这个名称发送另一个安装包。</translation>
+    </message>
+    <message>
+        <source>The package&apos;s signature is for the product &quot;%1&quot;, not for &quot;%2&quot;.</source>
+        <translation>安装包的签名属于产品“%1”，而不是“%2”。</translation>
+    </message>
+    <message>
+        <source>The package&apos;s signature is for version %1, not for version %2: the server may be sending an older package.</source>
+        <translation>安装包的签名属于版本 %1，而不是版本 %2：服务器可能在发送较旧的安装包。</translation>
+    </message>
+</context>
+<context>
     <name>PackageTrust</name>
     <message>
         <source>The package checksum in settings.ini (packageSha256) is not 64 hexadecimal digits.</source>

@@ -560,7 +560,9 @@ void TestDownloadTask::initTestCase()
 QByteArray TestDownloadTask::signedPackage(const QString &name, const QByteArray &body,
                                            const MinisignKeyPair &key)
 {
-    const QString path = m_dir->filePath(QStringLiteral("served-") + name);
+    // Signed under the name it is served as: the signature names its file.
+    const QString path = m_dir->filePath(QStringLiteral("served/") + name);
+    QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size())
         return QByteArray();

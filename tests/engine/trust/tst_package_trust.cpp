@@ -47,6 +47,8 @@ private slots:
     void sha256MatchesAnIndependentHash();
     void signatures_data();
     void signatures();
+    void signedClaims_data();
+    void signedClaims();
     void settingsProblems_data();
     void settingsProblems();
 
@@ -109,11 +111,13 @@ void TestPackageTrust::sha256MatchesAnIndependentHash()
     const QString hex = QString::fromLatin1(digest.sha256().toHex());
     const PackageTrust exact(hex);
     QVERIFY(exact.settingsProblem().isEmpty());
-    QCOMPARE(exact.check(digest, QByteArray(), QString()), QString());
+    QCOMPARE(exact.check(digest, QByteArray(), QString(), QString()), QString());
     // Capitals are the same digits.
-    QCOMPARE(PackageTrust(hex.toUpper()).check(digest, QByteArray(), QString()), QString());
+    QCOMPARE(PackageTrust(hex.toUpper()).check(digest, QByteArray(), QString(), QString()),
+             QString());
     const auto other = streamed(path(QStringLiteral("flipped.zip")), true, false);
-    QCOMPARE(exact.check(*other, QByteArray(), QString()), PackageTrust::damagedMessage());
+    QCOMPARE(exact.check(*other, QByteArray(), QString(), QString()),
+             PackageTrust::damagedMessage());
 }
 
 void TestPackageTrust::signatures_data()
@@ -173,14 +177,59 @@ void TestPackageTrust::signatures()
     QVERIFY(trust.wantsSignature());
     const QString packagePath = path(package + QStringLiteral(".zip"));
     const QByteArray signatureFile = readFile(path(signature + QStringLiteral(".minisig")));
-    const QString message
-        = trust.check(*streamed(packagePath, false, true), signatureFile, packagePath);
+    const QString message = trust.check(*streamed(packagePath, false, true), signatureFile,
+                                        packagePath, QStringLiteral("package.zip"));
     if (problem.isEmpty()) {
         QCOMPARE(message, QString());
         QCOMPARE(trust.signatureFileProblem(signatureFile), QString());
     } else {
         QVERIFY2(message.contains(problem), qPrintable(message));
     }
+}
+
+void TestPackageTrust::signedClaims_data()
+{
+    QTest::addColumn<QString>("comment"); // the trusted comment it is signed with
+    QTest::addColumn<QString>("fileName"); // the package's name in its URL
+    QTest::addColumn<QString>("problem"); // a word of the expected message; empty: accepted
+
+    const QString claims
+        = QStringLiteral("timestamp:1\tfile:package.zip\tproduct:Velmar\tversion:2.0");
+    QTest::newRow("all match") << claims << "package.zip"
+                               << "";
+    QTest::newRow("replayed under another name") << claims << "velmar-3.0.zip"
+                                                 << "velmar-3.0.zip";
+    QTest::newRow("another product")
+        << QStringLiteral("file:package.zip\tproduct:Korvant") << "package.zip"
+        << "Korvant";
+    QTest::newRow("an older version")
+        << QStringLiteral("file:package.zip\tversion:1.0") << "package.zip"
+        << "older";
+    QTest::newRow("fields separated by spaces")
+        << QStringLiteral("file:package.zip product:Velmar version:1.0") << "package.zip"
+        << "older";
+    QTest::newRow("no fields: signatures made before them")
+        << QStringLiteral("signed by hand") << "other.zip"
+        << "";
+}
+
+void TestPackageTrust::signedClaims()
+{
+    QFETCH(QString, comment);
+    QFETCH(QString, fileName);
+    QFETCH(QString, problem);
+
+    const QString packagePath = path(QStringLiteral("package.zip"));
+    const QString signaturePath = path(QStringLiteral("claims.minisig"));
+    QVERIFY(m_first.sign(packagePath, true, signaturePath, comment));
+    PackageTrust trust(QString(), m_first.publicKeyLine);
+    trust.setExpectedClaims(QStringLiteral("Velmar"), QStringLiteral("2.0"));
+    const QString message = trust.check(*streamed(packagePath, false, true),
+                                        readFile(signaturePath), packagePath, fileName);
+    if (problem.isEmpty())
+        QCOMPARE(message, QString());
+    else
+        QVERIFY2(message.contains(problem), qPrintable(message));
 }
 
 void TestPackageTrust::settingsProblems_data()
