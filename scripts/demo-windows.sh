@@ -57,6 +57,7 @@ fail() {
     exit 1
 }
 . "$root/scripts/lib/xdemo.sh"
+. "$root/scripts/lib/report.sh"
 
 if [ "$do_build" -eq 1 ]; then
     "$root/scripts/bootstrap.sh"
@@ -138,54 +139,11 @@ shoot() { # shoot NAME WINDOW
     say "screenshot $file"
 }
 
-results=()
-failures=0
-check() { # check TEXT COMMAND...
-    local text=$1
-    shift
-    if "$@"; then results+=("ok      $text"); else
-        results+=("FAILED  $text")
-        failures=$((failures + 1))
-    fi
-}
 finish() {
-    echo
-    echo "Velmar Windows demo report ($(date '+%Y-%m-%d %H:%M:%S'), Wine $(wine --version), server $base)"
-    echo "  package   $site/velmar.zip: $(stat -c %s "$site/velmar.zip") bytes, bytesTotal=$bytes_total"
-    local line
-    for line in "${results[@]}"; do echo "  $line"; done
-    echo "  screenshots in $shots:"
-    ls -1 "$shots" | sed 's/^/    /'
-    if [ "$failures" -eq 0 ]; then echo "  result: everything checked out"; else
-        echo "  result: $failures check(s) failed"
-        cp -r "$logs" "$shots/logs" 2>/dev/null && echo "  logs in $shots/logs"
-    fi
-    [ "$failures" -eq 0 ]
-    exit $?
+    report_finish "Velmar Windows demo report ($(date '+%Y-%m-%d %H:%M:%S'), Wine $(wine --version), server $base)" \
+        "package   $site/velmar.zip: $(stat -c %s "$site/velmar.zip") bytes, bytesTotal=$bytes_total"
 }
-
-# Windows of a Wine program, found by the class Wine gives them (the
-# executable's name); the largest visible one is the main window.
-wine_window() { # wine_window EXE [other-than-WINDOW]
-    local best= best_area=0 wid WINDOW X Y WIDTH HEIGHT SCREEN
-    for wid in $(xdotool search --onlyvisible --classname "$1" 2>/dev/null); do
-        [ "$wid" != "${2:-}" ] || continue
-        eval "$(xdotool getwindowgeometry --shell "$wid" 2>/dev/null)" || continue
-        [ "$WIDTH" -gt 1 ] && [ "$WIDTH" -lt 1280 ] || continue
-        if [ $((WIDTH * HEIGHT)) -gt "$best_area" ]; then best=$wid best_area=$((WIDTH * HEIGHT)); fi
-    done
-    echo "$best"
-}
-installer_ended() { ! kill -0 "$installer_pid" 2>/dev/null; }
-download_started() { grep -q 'GET /velmar.zip' "$work/server.log"; }
-package_in_place() {
-    local name size
-    while read -r size name; do
-        [ -f "$install_dir/$name" ] && [ "$(stat -c %s "$install_dir/$name")" = "$size" ] || return 1
-    done <"$work/package.list"
-}
-zipinfo -l "$site/velmar.zip" | awk '/^-/ { size = $4; for (i = 0; i < 9; i++) sub(/^[^ ]+ +/, ""); print size, $0 }' \
-    >"$work/package.list"
+xdemo_list_package "$site/velmar.zip"
 
 # --- The click-through -------------------------------------------------------
 set +e

@@ -61,8 +61,10 @@ fail() {
     exit 1
 }
 # Web server, settings.ini, Xvfb and the window helpers, shared with
-# scripts/screenshots.sh.
+# scripts/demo-windows.sh and scripts/screenshots.sh; the checks and report
+# with scripts/demo-windows.sh.
 . "$root/scripts/lib/xdemo.sh"
+. "$root/scripts/lib/report.sh"
 
 if [ "$do_build" -eq 1 ]; then
     "$root/scripts/bootstrap.sh"
@@ -176,57 +178,13 @@ shoot() { # shoot NAME WINDOW
     say "screenshot $file"
 }
 
-download_started() { grep -q 'GET /velmar.zip' "$work/server.log"; }
-installer_ended() { ! kill -0 "$installer_pid" 2>/dev/null; }
+xdemo_list_package "$site/velmar.zip"
 
-# Every file of the package in place, with its size.
-package_in_place() {
-    local name size
-    while read -r size name; do
-        [ -f "$install_dir/$name" ] && [ "$(stat -c %s "$install_dir/$name")" = "$size" ] || return 1
-    done <"$work/package.list"
-}
-zipinfo -l "$site/velmar.zip" | awk '/^-/ { size = $4; for (i = 0; i < 9; i++) sub(/^[^ ]+ +/, ""); print size, $0 }' \
-    >"$work/package.list"
-
-results=()
-failures=0
-check() { # check TEXT COMMAND...: one line of the report
-    local text=$1
-    shift
-    if "$@"; then
-        results+=("ok      $text")
-    else
-        results+=("FAILED  $text")
-        failures=$((failures + 1))
-    fi
-}
-
-report() {
-    echo
-    echo "Velmar demo report ($(date '+%Y-%m-%d %H:%M:%S'), display $display, server $base)"
-    echo "  package   $site/velmar.zip: $(stat -c %s "$site/velmar.zip") bytes, bytesTotal=$bytes_total"
-    echo "  home      $home (throw-away)"
-    local line
-    for line in "${results[@]}"; do echo "  $line"; done
-    echo "  screenshots in $shots:"
-    ls -1 "$shots" | sed 's/^/    /'
-    if [ "$failures" -eq 0 ]; then
-        echo "  result: everything checked out"
-    else
-        echo "  result: $failures check(s) failed"
-        if [ "$keep" -eq 1 ]; then
-            echo "  logs in $logs"
-        elif cp -r "$logs" "$shots/logs" 2>/dev/null; then
-            echo "  logs in $shots/logs"
-        fi
-    fi
-}
 finish() {
     cp "$work/server.log" "$logs/server.log" 2>/dev/null || true
-    report
-    [ "$failures" -eq 0 ]
-    exit $?
+    report_finish "Velmar demo report ($(date '+%Y-%m-%d %H:%M:%S'), display $display, server $base)" \
+        "package   $site/velmar.zip: $(stat -c %s "$site/velmar.zip") bytes, bytesTotal=$bytes_total" \
+        "home      $home (throw-away)"
 }
 
 # --- The click-through -------------------------------------------------------
@@ -309,7 +267,7 @@ if [ -n "$message_box" ]; then
     sleep 0.5
     shoot message-box "$message_box"
     check "the installation runs without a message box (see $(basename "$shots")/*message-box.png)" false
-    x xdotool windowfocus --sync "$message_box" key Return
+    press_key "$message_box" Return
     sleep 1
     shoot failure-page "$window"
     finish
