@@ -91,9 +91,7 @@ mkdir -p "$site" "$work/logs"
 logs=$work/logs
 xdemo_write_pages "$site"
 xdemo_start_server "$site" 4
-package_lines=$("$root/scripts/make-package.sh" "$product" "$site/velmar.zip" "$base")
-bytes_total=$(sed -n 's/^bytesTotal=//p' <<<"$package_lines")
-package_url=$(sed -n 's/^packageUrl=//p' <<<"$package_lines")
+xdemo_make_package "$product" "$site"
 
 # The shipped folder, copied so that the demo's settings.ini stays out of the build.
 shipped=$work/shipped

@@ -123,9 +123,7 @@ seconds=4
 xdemo_start_server "$site" "$seconds"
 say "serving $site at $base"
 
-package_lines=$("$root/scripts/make-package.sh" "$product" "$site/velmar.zip" "$base")
-bytes_total=$(sed -n 's/^bytesTotal=//p' <<<"$package_lines")
-package_url=$(sed -n 's/^packageUrl=//p' <<<"$package_lines")
+xdemo_make_package "$product" "$site"
 
 # The shipped folder's settings.ini becomes the demo's; the next build puts
 # the sample back.
@@ -174,8 +172,19 @@ shoot() { # shoot NAME WINDOW
     local file
     file=$shots/$(printf '%02d' "$shot_count")-$1.png
     measure "$wid"
-    x import -window root -crop "${win_w}x${win_h}+${win_x}+${win_y}" +repage "$file"
+    snap "$file"
     say "screenshot $file"
+}
+
+# The window of a Velmar process, photographed once it is there.
+shoot_velmar() { # shoot_velmar PID NAME
+    local velmar_window=
+    for _ in $(seq 50); do
+        velmar_window=$(window_of "$1")
+        [ -n "$velmar_window" ] && break
+        sleep 0.1
+    done
+    [ -z "$velmar_window" ] || { sleep 0.5; shoot "$2" "$velmar_window"; }
 }
 
 xdemo_list_package "$site/velmar.zip"
@@ -330,15 +339,7 @@ check "Velmar runs (process ${velmar_pid:-none})" eval '[ -n "$velmar_pid" ] && 
 check "Velmar runs from $install_dir" \
     test "$(readlink -f "/proc/${velmar_pid:-0}/exe" 2>/dev/null)" = "$(readlink -f "$install_dir/Velmar")"
 check "Velmar's working folder is the install folder" test "$(report_value workingFolder)" = "$install_dir"
-if [ -n "$velmar_pid" ]; then
-    velmar_window=
-    for _ in $(seq 50); do
-        velmar_window=$(window_of "$velmar_pid")
-        [ -n "$velmar_window" ] && break
-        sleep 0.1
-    done
-    [ -z "$velmar_window" ] || { sleep 0.5; shoot velmar-running "$velmar_window"; }
-fi
+[ -z "$velmar_pid" ] || shoot_velmar "$velmar_pid" velmar-running
 
 # --- A link, the way a browser hands it over ---------------------------------
 link='korvantvelmar://open?x=1'
@@ -354,15 +355,7 @@ for _ in $(seq 100); do
 done
 link_pid=$(report_value pid)
 check "opening $link starts Velmar with the link" test "$(report_value link)" = "$link"
-if [ -n "$link_pid" ]; then
-    link_window=
-    for _ in $(seq 50); do
-        link_window=$(window_of "$link_pid")
-        [ -n "$link_window" ] && break
-        sleep 0.1
-    done
-    [ -z "$link_window" ] || { sleep 0.5; shoot velmar-link "$link_window"; }
-fi
+[ -z "$link_pid" ] || shoot_velmar "$link_pid" velmar-link
 
 # --- Uninstall ----------------------------------------------------------------
 if [ -x "$install_dir/uninst.exe" ]; then

@@ -116,9 +116,7 @@ xdemo_write_pages "$site"
 seconds=16
 xdemo_start_server "$site" "$seconds"
 say "serving $site at $base"
-package_lines=$("$root/scripts/make-package.sh" "$product" "$site/velmar.zip" "$base")
-bytes_total=$(sed -n 's/^bytesTotal=//p' <<<"$package_lines")
-package_url=$(sed -n 's/^packageUrl=//p' <<<"$package_lines")
+xdemo_make_package "$product" "$site"
 
 # A copy of the shipped folder, so that build/installer keeps its own
 # settings.ini; each run writes the settings it needs into the copy.

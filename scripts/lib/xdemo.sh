@@ -71,6 +71,15 @@ xdemo_start_server() { # xdemo_start_server FOLDER SECONDS
     base=http://127.0.0.1:$port
 }
 
+# Packs the product folder PRODUCT into SITE/velmar.zip, served at $base.
+# Sets bytes_total and package_url, as the publisher helper prints them.
+xdemo_make_package() { # xdemo_make_package PRODUCT SITE
+    local lines
+    lines=$("$xdemo_root/scripts/make-package.sh" "$1" "$2/velmar.zip" "$base")
+    bytes_total=$(sed -n 's/^bytesTotal=//p' <<<"$lines")
+    package_url=$(sed -n 's/^packageUrl=//p' <<<"$lines")
+}
+
 # The demo's settings.ini: Velmar from the demo web site at $base.
 xdemo_write_settings() { # xdemo_write_settings FILE PACKAGE_URL BYTES_TOTAL
     cat >"$1" <<EOF
