@@ -15,14 +15,14 @@
 #                      into %LOCALAPPDATA%\Programs and register per user;
 #                      exits 77 where Program Files cannot be closed
 #   --no-build         use the existing Windows build
-#   --build-dir DIR    the Windows build (default: build-windows, as made by
-#                      scripts/build-windows.sh)
+#   --build-dir DIR    the Windows build (default: build/windows, as made by
+#                      scripts/build-windows.sh and the tests)
 #   --screenshots DIR  where the screenshots go (default: DIR/demo-screenshots)
 #   --keep             keep the throw-away folder (prefix, logs)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$root/build-windows
+build=$root/build/windows
 do_build=1
 keep=0
 per_user=0
