@@ -18,7 +18,7 @@ x() { "${demo_env[@]}" "$@"; }
 # a line; only windows more than a pixel wide and narrower than the screen
 # (Qt and Wine also map helper windows).
 windows_found() { # windows_found [--except WINDOW] SEARCH...
-    local except= screen_w wid WINDOW X Y WIDTH HEIGHT SCREEN
+    local except='' screen_w wid WINDOW X Y WIDTH HEIGHT SCREEN
     if [ "${1:-}" = --except ]; then
         except=$2
         shift 2
@@ -34,7 +34,7 @@ windows_found() { # windows_found [--except WINDOW] SEARCH...
 
 # The largest of those windows: a program's main window.
 largest_window() { # largest_window [--except WINDOW] SEARCH...
-    local best= best_area=0 wid area
+    local best='' best_area=0 wid area
     while read -r wid area; do
         if [ "$area" -gt "$best_area" ]; then
             best=$wid

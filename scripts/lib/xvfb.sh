@@ -1,4 +1,4 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2034  # sets variables for the sourcing script
 # A private X server for the scripts that run windows on a machine without a
 # display (the demos, the screenshots, the Wine runs).
 #
