@@ -15,14 +15,14 @@
 #                      into %LOCALAPPDATA%\Programs and register per user;
 #                      exits 77 where Program Files cannot be closed
 #   --no-build         use the existing Windows build
-#   --build-dir DIR    the Windows build (default: build-windows, as made by
-#                      scripts/build-windows.sh)
+#   --build-dir DIR    the Windows build (default: build/windows, as made by
+#                      scripts/build-windows.sh and the tests)
 #   --screenshots DIR  where the screenshots go (default: DIR/demo-screenshots)
 #   --keep             keep the throw-away folder (prefix, logs)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$root/build-windows
+build=$root/build/windows
 do_build=1
 keep=0
 per_user=0
@@ -57,6 +57,7 @@ fail() {
     exit 1
 }
 . "$root/scripts/lib/xdemo.sh"
+. "$root/scripts/lib/report.sh"
 
 if [ "$do_build" -eq 1 ]; then
     "$root/scripts/bootstrap.sh"
@@ -90,9 +91,7 @@ mkdir -p "$site" "$work/logs"
 logs=$work/logs
 xdemo_write_pages "$site"
 xdemo_start_server "$site" 4
-package_lines=$("$root/scripts/make-package.sh" "$product" "$site/velmar.zip" "$base")
-bytes_total=$(sed -n 's/^bytesTotal=//p' <<<"$package_lines")
-package_url=$(sed -n 's/^packageUrl=//p' <<<"$package_lines")
+xdemo_make_package "$product" "$site"
 
 # The shipped folder, copied so that the demo's settings.ini stays out of the build.
 shipped=$work/shipped
@@ -138,54 +137,11 @@ shoot() { # shoot NAME WINDOW
     say "screenshot $file"
 }
 
-results=()
-failures=0
-check() { # check TEXT COMMAND...
-    local text=$1
-    shift
-    if "$@"; then results+=("ok      $text"); else
-        results+=("FAILED  $text")
-        failures=$((failures + 1))
-    fi
-}
 finish() {
-    echo
-    echo "Velmar Windows demo report ($(date '+%Y-%m-%d %H:%M:%S'), Wine $(wine --version), server $base)"
-    echo "  package   $site/velmar.zip: $(stat -c %s "$site/velmar.zip") bytes, bytesTotal=$bytes_total"
-    local line
-    for line in "${results[@]}"; do echo "  $line"; done
-    echo "  screenshots in $shots:"
-    ls -1 "$shots" | sed 's/^/    /'
-    if [ "$failures" -eq 0 ]; then echo "  result: everything checked out"; else
-        echo "  result: $failures check(s) failed"
-        cp -r "$logs" "$shots/logs" 2>/dev/null && echo "  logs in $shots/logs"
-    fi
-    [ "$failures" -eq 0 ]
-    exit $?
+    report_finish "Velmar Windows demo report ($(date '+%Y-%m-%d %H:%M:%S'), Wine $(wine --version), server $base)" \
+        "package   $site/velmar.zip: $(stat -c %s "$site/velmar.zip") bytes, bytesTotal=$bytes_total"
 }
-
-# Windows of a Wine program, found by the class Wine gives them (the
-# executable's name); the largest visible one is the main window.
-wine_window() { # wine_window EXE [other-than-WINDOW]
-    local best= best_area=0 wid WINDOW X Y WIDTH HEIGHT SCREEN
-    for wid in $(xdotool search --onlyvisible --classname "$1" 2>/dev/null); do
-        [ "$wid" != "${2:-}" ] || continue
-        eval "$(xdotool getwindowgeometry --shell "$wid" 2>/dev/null)" || continue
-        [ "$WIDTH" -gt 1 ] && [ "$WIDTH" -lt 1280 ] || continue
-        if [ $((WIDTH * HEIGHT)) -gt "$best_area" ]; then best=$wid best_area=$((WIDTH * HEIGHT)); fi
-    done
-    echo "$best"
-}
-installer_ended() { ! kill -0 "$installer_pid" 2>/dev/null; }
-download_started() { grep -q 'GET /velmar.zip' "$work/server.log"; }
-package_in_place() {
-    local name size
-    while read -r size name; do
-        [ -f "$install_dir/$name" ] && [ "$(stat -c %s "$install_dir/$name")" = "$size" ] || return 1
-    done <"$work/package.list"
-}
-zipinfo -l "$site/velmar.zip" | awk '/^-/ { size = $4; for (i = 0; i < 9; i++) sub(/^[^ ]+ +/, ""); print size, $0 }' \
-    >"$work/package.list"
+xdemo_list_package "$site/velmar.zip"
 
 # --- The click-through -------------------------------------------------------
 set +e

@@ -61,8 +61,10 @@ fail() {
     exit 1
 }
 # Web server, settings.ini, Xvfb and the window helpers, shared with
-# scripts/screenshots.sh.
+# scripts/demo-windows.sh and scripts/screenshots.sh; the checks and report
+# with scripts/demo-windows.sh.
 . "$root/scripts/lib/xdemo.sh"
+. "$root/scripts/lib/report.sh"
 
 if [ "$do_build" -eq 1 ]; then
     "$root/scripts/bootstrap.sh"
@@ -121,9 +123,7 @@ seconds=4
 xdemo_start_server "$site" "$seconds"
 say "serving $site at $base"
 
-package_lines=$("$root/scripts/make-package.sh" "$product" "$site/velmar.zip" "$base")
-bytes_total=$(sed -n 's/^bytesTotal=//p' <<<"$package_lines")
-package_url=$(sed -n 's/^packageUrl=//p' <<<"$package_lines")
+xdemo_make_package "$product" "$site"
 
 # The shipped folder's settings.ini becomes the demo's; the next build puts
 # the sample back.
@@ -172,61 +172,28 @@ shoot() { # shoot NAME WINDOW
     local file
     file=$shots/$(printf '%02d' "$shot_count")-$1.png
     measure "$wid"
-    x import -window root -crop "${win_w}x${win_h}+${win_x}+${win_y}" +repage "$file"
+    snap "$file"
     say "screenshot $file"
 }
 
-download_started() { grep -q 'GET /velmar.zip' "$work/server.log"; }
-installer_ended() { ! kill -0 "$installer_pid" 2>/dev/null; }
-
-# Every file of the package in place, with its size.
-package_in_place() {
-    local name size
-    while read -r size name; do
-        [ -f "$install_dir/$name" ] && [ "$(stat -c %s "$install_dir/$name")" = "$size" ] || return 1
-    done <"$work/package.list"
-}
-zipinfo -l "$site/velmar.zip" | awk '/^-/ { size = $4; for (i = 0; i < 9; i++) sub(/^[^ ]+ +/, ""); print size, $0 }' \
-    >"$work/package.list"
-
-results=()
-failures=0
-check() { # check TEXT COMMAND...: one line of the report
-    local text=$1
-    shift
-    if "$@"; then
-        results+=("ok      $text")
-    else
-        results+=("FAILED  $text")
-        failures=$((failures + 1))
-    fi
+# The window of a Velmar process, photographed once it is there.
+shoot_velmar() { # shoot_velmar PID NAME
+    local velmar_window=
+    for _ in $(seq 50); do
+        velmar_window=$(window_of "$1")
+        [ -n "$velmar_window" ] && break
+        sleep 0.1
+    done
+    [ -z "$velmar_window" ] || { sleep 0.5; shoot "$2" "$velmar_window"; }
 }
 
-report() {
-    echo
-    echo "Velmar demo report ($(date '+%Y-%m-%d %H:%M:%S'), display $display, server $base)"
-    echo "  package   $site/velmar.zip: $(stat -c %s "$site/velmar.zip") bytes, bytesTotal=$bytes_total"
-    echo "  home      $home (throw-away)"
-    local line
-    for line in "${results[@]}"; do echo "  $line"; done
-    echo "  screenshots in $shots:"
-    ls -1 "$shots" | sed 's/^/    /'
-    if [ "$failures" -eq 0 ]; then
-        echo "  result: everything checked out"
-    else
-        echo "  result: $failures check(s) failed"
-        if [ "$keep" -eq 1 ]; then
-            echo "  logs in $logs"
-        elif cp -r "$logs" "$shots/logs" 2>/dev/null; then
-            echo "  logs in $shots/logs"
-        fi
-    fi
-}
+xdemo_list_package "$site/velmar.zip"
+
 finish() {
     cp "$work/server.log" "$logs/server.log" 2>/dev/null || true
-    report
-    [ "$failures" -eq 0 ]
-    exit $?
+    report_finish "Velmar demo report ($(date '+%Y-%m-%d %H:%M:%S'), display $display, server $base)" \
+        "package   $site/velmar.zip: $(stat -c %s "$site/velmar.zip") bytes, bytesTotal=$bytes_total" \
+        "home      $home (throw-away)"
 }
 
 # --- The click-through -------------------------------------------------------
@@ -309,7 +276,7 @@ if [ -n "$message_box" ]; then
     sleep 0.5
     shoot message-box "$message_box"
     check "the installation runs without a message box (see $(basename "$shots")/*message-box.png)" false
-    x xdotool windowfocus --sync "$message_box" key Return
+    press_key "$message_box" Return
     sleep 1
     shoot failure-page "$window"
     finish
@@ -372,15 +339,7 @@ check "Velmar runs (process ${velmar_pid:-none})" eval '[ -n "$velmar_pid" ] && 
 check "Velmar runs from $install_dir" \
     test "$(readlink -f "/proc/${velmar_pid:-0}/exe" 2>/dev/null)" = "$(readlink -f "$install_dir/Velmar")"
 check "Velmar's working folder is the install folder" test "$(report_value workingFolder)" = "$install_dir"
-if [ -n "$velmar_pid" ]; then
-    velmar_window=
-    for _ in $(seq 50); do
-        velmar_window=$(window_of "$velmar_pid")
-        [ -n "$velmar_window" ] && break
-        sleep 0.1
-    done
-    [ -z "$velmar_window" ] || { sleep 0.5; shoot velmar-running "$velmar_window"; }
-fi
+[ -z "$velmar_pid" ] || shoot_velmar "$velmar_pid" velmar-running
 
 # --- A link, the way a browser hands it over ---------------------------------
 link='korvantvelmar://open?x=1'
@@ -396,15 +355,7 @@ for _ in $(seq 100); do
 done
 link_pid=$(report_value pid)
 check "opening $link starts Velmar with the link" test "$(report_value link)" = "$link"
-if [ -n "$link_pid" ]; then
-    link_window=
-    for _ in $(seq 50); do
-        link_window=$(window_of "$link_pid")
-        [ -n "$link_window" ] && break
-        sleep 0.1
-    done
-    [ -z "$link_window" ] || { sleep 0.5; shoot velmar-link "$link_window"; }
-fi
+[ -z "$link_pid" ] || shoot_velmar "$link_pid" velmar-link
 
 # --- Uninstall ----------------------------------------------------------------
 if [ -x "$install_dir/uninst.exe" ]; then

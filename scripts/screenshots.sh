@@ -116,9 +116,7 @@ xdemo_write_pages "$site"
 seconds=16
 xdemo_start_server "$site" "$seconds"
 say "serving $site at $base"
-package_lines=$("$root/scripts/make-package.sh" "$product" "$site/velmar.zip" "$base")
-bytes_total=$(sed -n 's/^bytesTotal=//p' <<<"$package_lines")
-package_url=$(sed -n 's/^packageUrl=//p' <<<"$package_lines")
+xdemo_make_package "$product" "$site"
 
 # A copy of the shipped folder, so that build/installer keeps its own
 # settings.ini; each run writes the settings it needs into the copy.
@@ -166,7 +164,6 @@ start_installer() {
 }
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
-installer_ended() { ! kill -0 "$installer_pid" 2>/dev/null; }
 
 # Ends the run the way a person does, with the window's close button at
 # the top right of the body; a window that stays open is killed.
@@ -216,7 +213,6 @@ message_box_shown() {
     message_box=$(other_window_of "$installer_pid" "$window")
     [ -n "$message_box" ]
 }
-download_started() { grep -q 'GET /velmar.zip' "$work/server.log"; }
 
 # --- A good installation --------------------------------------------------------
 xdemo_write_settings "$work/shipped/settings.ini" "$package_url" "$bytes_total"
@@ -274,7 +270,7 @@ done
 [ -n "$message_box" ] || fail "no message box within a minute of the failed download"
 sleep 0.5
 shoot failure-message "$message_box"
-x xdotool windowfocus --sync "$message_box" key Return
+press_key "$message_box" Return
 for _ in $(seq 50); do
     message_box_shown || break
     sleep 0.1

@@ -11,12 +11,13 @@
 #   scripts/windows-figures.sh [WINDOWS_BUILD_DIR]
 #
 # The Windows build with its benches: build/windows, which scripts/build.sh
-# makes beside the Linux build once the Windows Qt is there.
+# builds whole (tests and benches included) beside the Linux build once the
+# Windows Qt is there; scripts/build-windows.sh builds only what ships in it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build/windows}" && pwd)
 installer=$build/installer/installer.exe
-empty=$build/installer/bench_empty_window.exe
+empty=$build/bench/bench_empty_window.exe
 for program in "$installer" "$empty"; do
     [ -f "$program" ] || { echo "windows-figures: no $program" >&2; exit 1; }
 done

@@ -21,6 +21,7 @@ installer=$build/installer/installer.exe
 [ -f "$installer" ] || { echo "windows-scale-check: no $installer" >&2; exit 2; }
 
 . "$root/scripts/lib/wine-session.sh"
+. "$root/scripts/lib/clicks.sh"
 wine_session_start windows-scale 2560x1600
 # The shipped folder with its settings.ini; the window is measured, nothing
 # is installed.
@@ -37,9 +38,9 @@ set_registry() { # set_registry VERSION DPI
     wineserver -w
 }
 
-# The size of the installer's largest visible window, "WIDTH HEIGHT".
-measure() { # measure NAME
-    local wid size best= best_area=0 WINDOW X Y WIDTH HEIGHT SCREEN
+# The size of the installer's main window, "WIDTH HEIGHT".
+measure_installer() { # measure_installer NAME
+    local window win_x win_y win_w=0 win_h=0
     (cd "$shipped" && exec wine installer.exe) >/dev/null 2>&1 &
     local pid=$!
     for _ in $(seq 600); do
@@ -47,16 +48,14 @@ measure() { # measure NAME
         sleep 0.1
     done
     sleep 2 # the window settles at its size
-    for wid in $(xdotool search --onlyvisible --classname installer.exe 2>/dev/null); do
-        eval "$(xdotool getwindowgeometry --shell "$wid" 2>/dev/null)" || continue
-        if [ $((WIDTH * HEIGHT)) -gt "$best_area" ]; then best="$WIDTH $HEIGHT" best_area=$((WIDTH * HEIGHT)); fi
-    done
+    window=$(wine_window installer.exe)
+    [ -z "$window" ] || measure "$window" 2>/dev/null || true
     [ -z "$shots" ] || import -window root "$shots/$1.png" 2>/dev/null || true
     kill "$pid" 2>/dev/null
     wineserver -k 2>/dev/null
     wineserver -w
     wait "$pid" 2>/dev/null || true
-    echo "${best:-0 0}"
+    echo "${win_w:-0} ${win_h:-0}"
 }
 
 failures=0
@@ -64,7 +63,7 @@ echo "installer window under Wine $(wine --version), expected 524 x 308 times th
 for version in win10 win7; do
     for dpi in 96 120 144 192; do
         set_registry "$version" "$dpi"
-        read -r width height < <(measure "$version-$dpi-dpi")
+        read -r width height < <(measure_installer "$version-$dpi-dpi")
         expected_w=$((524 * dpi / 96))
         expected_h=$((308 * dpi / 96))
         verdict=ok

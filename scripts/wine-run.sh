@@ -16,6 +16,7 @@ if [ "${1:-}" = "--dpi" ]; then
     shift 2
 fi
 [ $# -ge 1 ] || { echo "wine-run: which program?" >&2; exit 2; }
+. "$(dirname "$0")/lib/xvfb.sh"
 
 display_file=$(mktemp)
 xvfb_pid=
@@ -25,16 +26,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-exec 3>"$display_file"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 100); do
-    [ -s "$display_file" ] && break
-    sleep 0.1
-done
-[ -s "$display_file" ] || { echo "wine-run: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$display_file")"
+xvfb_start 1280x1024x24 "$display_file" || { echo "wine-run: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=$display
 
 if [ -n "$dpi" ]; then
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1

@@ -7,23 +7,21 @@
 # Sets $work (a temporary folder the session removes), WINEPREFIX and
 # DISPLAY; $root must name the source tree.
 
+. "$root/scripts/lib/xvfb.sh"
+
 wine_session_cleanup() {
     set +e
     WINEPREFIX=$work/prefix wineserver -k 2>/dev/null
-    [ -n "${wine_session_xvfb:-}" ] && kill "$wine_session_xvfb" 2>/dev/null
+    [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
     rm -rf "$work"
 }
 
 wine_session_start() { # wine_session_start NAME SCREEN
     work=$(mktemp -d "/tmp/$1.XXXXXX")
-    wine_session_xvfb=
+    xvfb_pid=
     trap wine_session_cleanup EXIT
     export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
-    Xvfb -displayfd 3 -screen 0 "${2}x24" -nolisten tcp 3>"$work/display" 2>/dev/null &
-    wine_session_xvfb=$!
-    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-    [ -s "$work/display" ] || { echo "$1: Xvfb did not start" >&2; exit 1; }
-    DISPLAY=:$(head -n1 "$work/display")
-    export DISPLAY
+    xvfb_start "${2}x24" "$work/display" || { echo "$1: Xvfb did not start" >&2; exit 1; }
+    export DISPLAY=$display
 }

@@ -1,8 +1,9 @@
 # shellcheck shell=bash disable=SC2034,SC2154  # sets and reads the sourcing script's variables
-# Shell functions shared by scripts/demo.sh and scripts/screenshots.sh, which
-# both drive the real installer on a private X server the way a person would:
-# a web server for the package, the demo's settings.ini, Xvfb, and finding,
-# measuring, photographing and clicking the installer's windows.
+# Shell functions shared by scripts/demo.sh, scripts/demo-windows.sh and
+# scripts/screenshots.sh, which all drive the real installer on a private X
+# server the way a person would: a web server for the package, the demo's
+# settings.ini, Xvfb, the package's files in place, and (scripts/lib/clicks.sh)
+# finding, measuring, photographing and clicking the installer's windows.
 #
 # Sourced, not run. The script that sources it provides:
 #   say TEXT / fail TEXT   its own progress line and its way to give up
@@ -10,6 +11,12 @@
 #   started_pids           an array; every process started here is added to it,
 #                          and xdemo_stop_started stops them (call it on exit)
 #   demo_env               the command prefix (env -i ...) that x() runs in
+#   installer_pid          the installer's process, once it is started
+#   install_dir            where the package is installed, for package_in_place
+
+xdemo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+. "$xdemo_root/scripts/lib/xvfb.sh"
+. "$xdemo_root/scripts/lib/clicks.sh"
 
 # Stops every process in started_pids, the last started first.
 xdemo_stop_started() {
@@ -64,6 +71,15 @@ xdemo_start_server() { # xdemo_start_server FOLDER SECONDS
     base=http://127.0.0.1:$port
 }
 
+# Packs the product folder PRODUCT into SITE/velmar.zip, served at $base.
+# Sets bytes_total and package_url, as the publisher helper prints them.
+xdemo_make_package() { # xdemo_make_package PRODUCT SITE
+    local lines
+    lines=$("$xdemo_root/scripts/make-package.sh" "$1" "$2/velmar.zip" "$base")
+    bytes_total=$(sed -n 's/^bytesTotal=//p' <<<"$lines")
+    package_url=$(sed -n 's/^packageUrl=//p' <<<"$lines")
+}
+
 # The demo's settings.ini: Velmar from the demo web site at $base.
 xdemo_write_settings() { # xdemo_write_settings FILE PACKAGE_URL BYTES_TOTAL
     cat >"$1" <<EOF
@@ -85,85 +101,25 @@ EOF
 # Starts a private X server of 1280 x 800 that listens on no network port.
 # Sets display (":N").
 xdemo_start_xvfb() { # xdemo_start_xvfb LOG_FOLDER
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$1/xvfb.log" &
-    started_pids+=($!)
-    for _ in $(seq 100); do
-        [ -s "$work/display" ] && break
-        sleep 0.1
-    done
-    [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$1/xvfb.log")"
-    display=:$(head -n 1 "$work/display")
+    local started=1
+    xvfb_start 1280x800x24 "$work/display" "$1/xvfb.log" || started=0
+    started_pids+=("$xvfb_pid")
+    [ "$started" -eq 1 ] || fail "Xvfb did not start: $(cat "$1/xvfb.log")"
 }
 
-x() { "${demo_env[@]}" "$@"; }
+installer_ended() { ! kill -0 "$installer_pid" 2>/dev/null; }
+download_started() { grep -q 'GET /velmar.zip' "$work/server.log"; }
 
-# The largest visible window of a process (Qt also maps helper windows).
-window_of() {
-    local pid=$1 best= best_area=0 wid WIDTH HEIGHT X Y SCREEN WINDOW
-    for wid in $(x xdotool search --all --onlyvisible --pid "$pid" --name '' 2>/dev/null); do
-        eval "$(x xdotool getwindowgeometry --shell "$wid" 2>/dev/null)" || continue
-        [ "$WIDTH" -lt 1280 ] || continue
-        if [ $((WIDTH * HEIGHT)) -gt "$best_area" ]; then
-            best=$wid
-            best_area=$((WIDTH * HEIGHT))
-        fi
-    done
-    echo "$best"
+# The files of the package ZIP with their sizes, for package_in_place.
+xdemo_list_package() { # xdemo_list_package ZIP
+    zipinfo -l "$1" | awk '/^-/ { size = $4; for (i = 0; i < 9; i++) sub(/^[^ ]+ +/, ""); print size, $0 }' \
+        >"$work/package.list"
 }
 
-# Any other visible window of the process (a message box, say).
-other_window_of() {
-    local wid
-    for wid in $(x xdotool search --all --onlyvisible --pid "$1" --name '' 2>/dev/null); do
-        [ "$wid" != "$2" ] || continue
-        local WINDOW X Y WIDTH HEIGHT SCREEN
-        eval "$(x xdotool getwindowgeometry --shell "$wid" 2>/dev/null)" || continue
-        [ "$WIDTH" -gt 1 ] && [ "$WIDTH" -lt 1280 ] && { echo "$wid"; return; }
-    done
+# Every file of the package in place, with its size.
+package_in_place() {
+    local name size
+    while read -r size name; do
+        [ -f "$install_dir/$name" ] && [ "$(stat -c %s "$install_dir/$name")" = "$size" ] || return 1
+    done <"$work/package.list"
 }
-
-# Geometry of a window into win_x, win_y, win_w, win_h.
-measure() {
-    local WINDOW X Y WIDTH HEIGHT SCREEN
-    eval "$(x xdotool getwindowgeometry --shell "$1")"
-    win_x=$X win_y=$Y win_w=$WIDTH win_h=$HEIGHT
-}
-
-# The screen where the last measured window is, as the X server shows it.
-snap() { x import -window root -crop "${win_w}x${win_h}+${win_x}+${win_y}" +repage "$1"; }
-
-# Number of pixels that differ between two pictures.
-changed_pixels() {
-    compare -metric AE "$1" "$2" null: 2>&1 | awk '{ printf "%d\n", $1 }'
-}
-
-# Clicks like a person who looks where a control should be: from (x, y1)
-# towards y2 in steps, until the screen shows that the click took effect
-# (ready_check run after each click). Window-relative coordinates of the
-# last measured window.
-click_until() { # click_until LABEL X Y1 Y2 STEP READY_CHECK...
-    local label=$1 px=$2 y=$3 y_start=$3 y_end=$4 step=$5
-    shift 5
-    while { [ "$step" -lt 0 ] && [ "$y" -ge "$y_end" ]; } || { [ "$step" -gt 0 ] && [ "$y" -le "$y_end" ]; }; do
-        x xdotool mousemove --sync $((win_x + px)) $((win_y + y))
-        sleep 0.2
-        snap "$work/before.png"
-        x xdotool click 1
-        sleep 0.5
-        if "$@"; then
-            say "$label: clicked at ($px, $y) in the window"
-            clicked_y=$y
-            return 0
-        fi
-        y=$((y + step))
-    done
-    say "$label: found nothing to click between y=$y_start and y=$y_end at x=$px"
-    return 1
-}
-
-screen_changed() {
-    snap "$work/after.png"
-    [ "$(changed_pixels "$work/before.png" "$work/after.png")" -ge 20 ]
-}
-
-xdemo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
