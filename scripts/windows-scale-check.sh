@@ -37,26 +37,41 @@ set_registry() { # set_registry VERSION DPI
     wineserver -w
 }
 
-# The size of the installer's largest visible window, "WIDTH HEIGHT".
-measure() { # measure NAME
-    local wid size best= best_area=0 WINDOW X Y WIDTH HEIGHT SCREEN
-    (cd "$shipped" && exec wine installer.exe) >/dev/null 2>&1 &
-    local pid=$!
-    for _ in $(seq 600); do
-        xdotool search --onlyvisible --classname installer.exe >/dev/null 2>&1 && break
-        sleep 0.1
-    done
-    sleep 2 # the window settles at its size
+# The size of the installer's largest visible window.
+largest_window() {
+    local wid best= best_area=0 WINDOW X Y WIDTH HEIGHT SCREEN
     for wid in $(xdotool search --onlyvisible --classname installer.exe 2>/dev/null); do
         eval "$(xdotool getwindowgeometry --shell "$wid" 2>/dev/null)" || continue
         if [ $((WIDTH * HEIGHT)) -gt "$best_area" ]; then best="$WIDTH $HEIGHT" best_area=$((WIDTH * HEIGHT)); fi
     done
+    echo "${best:-0 0}"
+}
+
+# "WIDTH HEIGHT" of the installer's window once it has settled: the same
+# non-zero size in three samples half a second apart. A loaded machine may
+# take long to start Wine and the program, so the deadline is generous and
+# its expiry says what was seen.
+measure() { # measure NAME
+    (cd "$shipped" && exec wine installer.exe) >/dev/null 2>&1 &
+    local pid=$! size last= same=0 deadline=$((SECONDS + 240))
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        size=$(largest_window)
+        if [ "$size" != "0 0" ] && [ "$size" = "$last" ]; then
+            same=$((same + 1))
+            [ "$same" -ge 2 ] && break
+        else
+            same=0
+        fi
+        last=$size
+        sleep 0.5
+    done
+    [ "$same" -ge 2 ] || echo "windows-scale-check: $1: no settled window within 240 s (last seen: ${last:-none})" >&2
     [ -z "$shots" ] || import -window root "$shots/$1.png" 2>/dev/null || true
     kill "$pid" 2>/dev/null
     wineserver -k 2>/dev/null
     wineserver -w
     wait "$pid" 2>/dev/null || true
-    echo "${best:-0 0}"
+    echo "${last:-0 0}"
 }
 
 failures=0
