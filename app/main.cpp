@@ -2,11 +2,14 @@
 #include "app/display_scale.h"
 #include "app/run_installer.h"
 #include "app/ui_effects.h"
+#include "config/startup_environment.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    StartupEnvironment::remember();
+
     // Everything up to the application object: the toolkit reads attributes
     // and the scale variable when the application object is created, and
     // the single-instance key includes the version.
@@ -35,16 +38,15 @@ int main(int argc, char *argv[])
     // Qt's Windows platform scales per-monitor DPI itself under
     // AA_EnableHighDpiScaling (rounded: 144 dpi gives 2), and the monitor's
     // scale is already in QT_SCALE_FACTOR: together the window would come
-    // out at the scale squared. One scale, the monitor's exact one; the
-    // variable also keeps the product the installer launches from scaling
-    // twice.
+    // out at the scale squared. One scale, the monitor's exact one. The
+    // product the installer launches gets the environment from before these.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
 #endif
 
     Application app(argc, argv, false, SingleApplication::UserScope, 1000, QString());
 #ifndef Q_OS_WIN
-    // Read once, by the application object; a product started from the last
-    // page must not inherit the installer's scale on top of its own.
+    // Read once, by the application object; what the desktop opens for the
+    // installer (the agreement and support pages) must not inherit its scale.
     qunsetenv("QT_SCALE_FACTOR");
 #endif
     disableUiEffects();

@@ -62,18 +62,24 @@ InstallerConfig readInstallerConfig(const QString &iniPath, const QString &progr
     }
 
     // The product's name becomes one folder and the name of its uninstall
-    // entry on Windows, where the product is at home, and on Linux.
-    if (!SingleName::isValidEverywhere(config.productName)) {
+    // entry on Windows, where the product is at home, and on Linux. Another
+    // product's name must not stand in for one that cannot: the window
+    // refuses to install instead (hasUsableProductName).
+    if (!config.hasUsableProductName())
         qWarning().noquote() << "settings.ini: productName" << config.productName
-                             << "is not a single folder name; using Velmar";
-        config.productName = InstallerConfig().productName;
-    }
+                             << "is not a single folder name; nothing can be installed";
 
     // No presence test: a missing or non-numeric value is simply 0.
     config.bytesTotal = settings.value(QStringLiteral("bytesTotal")).toULongLong();
 
-    config.installDir = QDir(programFiles).absoluteFilePath(config.productName);
+    if (config.hasUsableProductName())
+        config.installDir = QDir(programFiles).absoluteFilePath(config.productName);
     return config;
+}
+
+bool InstallerConfig::hasUsableProductName() const
+{
+    return SingleName::isValidEverywhere(productName);
 }
 
 InstallerConfig *installerConfig()

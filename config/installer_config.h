@@ -31,6 +31,10 @@ struct InstallerConfig
     // user's own programs folder and registration uses the user's keys),
     // because the invoking user cannot create folders in Program Files.
     bool perUserInstall = false;
+
+    // Whether productName can be the product's folder and uninstall entry;
+    // without one, installDir stays empty and nothing is installed.
+    bool hasUsableProductName() const;
 };
 
 // Fills a record from the INI file at iniPath (a missing file leaves the

@@ -38,24 +38,34 @@ set_registry() { # set_registry VERSION DPI
     wineserver -w
 }
 
-# The size of the installer's main window, "WIDTH HEIGHT".
+# "WIDTH HEIGHT" of the installer's main window once it has settled: the
+# same non-zero size in three samples half a second apart. A loaded machine
+# may take long to start Wine and the program, so the deadline is generous
+# and its expiry says what was seen.
 measure_installer() { # measure_installer NAME
-    local window win_x win_y win_w=0 win_h=0
+    local window win_x win_y win_w=0 win_h=0 last= same=0 deadline=$((SECONDS + 240))
     (cd "$shipped" && exec wine installer.exe) >/dev/null 2>&1 &
     local pid=$!
-    for _ in $(seq 600); do
-        xdotool search --onlyvisible --classname installer.exe >/dev/null 2>&1 && break
-        sleep 0.1
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        win_w=0 win_h=0
+        window=$(wine_window installer.exe)
+        [ -z "$window" ] || measure "$window" 2>/dev/null || true
+        if [ "$win_w" != 0 ] && [ "$win_w $win_h" = "$last" ]; then
+            same=$((same + 1))
+            [ "$same" -ge 2 ] && break
+        else
+            same=0
+        fi
+        last="$win_w $win_h"
+        sleep 0.5
     done
-    sleep 2 # the window settles at its size
-    window=$(wine_window installer.exe)
-    [ -z "$window" ] || measure "$window" 2>/dev/null || true
+    [ "$same" -ge 2 ] || echo "windows-scale-check: $1: no settled window within 240 s (last seen: $last)" >&2
     [ -z "$shots" ] || import -window root "$shots/$1.png" 2>/dev/null || true
     kill "$pid" 2>/dev/null
     wineserver -k 2>/dev/null
     wineserver -w
     wait "$pid" 2>/dev/null || true
-    echo "${win_w:-0} ${win_h:-0}"
+    echo "${last:-0 0}"
 }
 
 failures=0

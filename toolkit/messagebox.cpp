@@ -25,6 +25,9 @@ Messagebox::Messagebox(const QString &title, const QString &text,
     m_textLabel = new QLabel(clientFrame());
     m_textLabel->setObjectName(QStringLiteral("text_label"));
     m_textLabel->setWordWrap(true);
+    // Messages carry names from packages and words from servers: shown as
+    // they are, never as markup.
+    m_textLabel->setTextFormat(Qt::PlainText);
     m_textLabel->setText(text);
     m_textLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     contentRow->addWidget(m_textLabel, 1);

@@ -4,8 +4,12 @@
 #include <QTimer>
 
 ToastLabel::ToastLabel(const QString &text, QWidget *parent)
-    : QLabel(text, parent)
+    : QLabel(parent)
 {
+    // Notices may name folders the user typed: shown as they are, never as
+    // markup.
+    setTextFormat(Qt::PlainText);
+    setText(text);
 }
 
 void ToastLabel::showText(const QString &text, QWidget *parent, int msec, const QString &objectName)

@@ -86,11 +86,16 @@ MainWindow::MainWindow(QWidget *parent)
     m_pageStack->addWidget(new SuccessWidget(background()));
     m_pageStack->addWidget(new FailWidget(background()));
 
-    if (installerConfig()->packageUrl.isEmpty()) {
+    // Settings that cannot install anything go straight to the failure page.
+    QString refusal;
+    if (installerConfig()->packageUrl.isEmpty())
+        refusal = tr("Package url is invalid.");
+    else if (!installerConfig()->hasUsableProductName())
+        refusal = tr("Product name is invalid: it cannot name a folder.");
+    if (!refusal.isEmpty()) {
         // Shown a moment later, once the window is on screen to carry it.
-        QTimer::singleShot(10, this, [this] {
-            ToastLabel::showText(tr("Package url is invalid."), this, 5000, QString());
-        });
+        QTimer::singleShot(
+            10, this, [this, refusal] { ToastLabel::showText(refusal, this, 5000, QString()); });
         m_currentPage = FailurePage;
         showPage(FailurePage);
     }

@@ -1,6 +1,7 @@
 #include "wizard/success_widget.h"
 
 #include "config/installer_config.h"
+#include "config/startup_environment.h"
 #include "wizard/main_window.h"
 #include "wizard/result_page_layout.h"
 
@@ -22,10 +23,14 @@ void SuccessWidget::launchProduct()
     const QDir installDir(config->installDir);
 
     // The product runs on its own after the installer has gone, from its
-    // own folder so that it finds its files. A product that does not start
-    // is not reported: the installer closes all the same.
-    QProcess::startDetached(installDir.absoluteFilePath(config->programName), {},
-                            installDir.absolutePath());
+    // own folder so that it finds its files, in the environment the user
+    // started the installer with (not the installer's own scale). A product
+    // that does not start is not reported: the installer closes all the same.
+    QProcess product;
+    product.setProgram(installDir.absoluteFilePath(config->programName));
+    product.setWorkingDirectory(installDir.absolutePath());
+    product.setProcessEnvironment(StartupEnvironment::get());
+    product.startDetached();
 
     if (MainWindow *window = MainWindow::instance())
         window->close();

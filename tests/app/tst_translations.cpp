@@ -81,7 +81,7 @@ private slots:
     void initTestCase();
     void everyTextHasAChineseTranslation();
     void contextsAreClassNames();
-    void chineseSourcesHaveNoUnfinishedEntries();
+    void chineseSourcesHaveNoUnfinishedOrUnusedEntries();
 
 private:
     QTemporaryDir m_work;
@@ -167,21 +167,31 @@ void TestTranslations::contextsAreClassNames()
                         + wrong.join(QLatin1Char('\n'))));
 }
 
-void TestTranslations::chineseSourcesHaveNoUnfinishedEntries()
+void TestTranslations::chineseSourcesHaveNoUnfinishedOrUnusedEntries()
 {
+    QSet<QString> used;
+    for (const Text &text : qAsConst(m_texts))
+        used.insert(describe(text));
     QDir folder(TestPaths::sourceDir() + QStringLiteral("/resources/translations/zh_CN"));
     const QStringList files = folder.entryList({ QStringLiteral("*.ts") }, QDir::Files);
     QVERIFY(!files.isEmpty());
     QStringList unfinishedTexts;
+    QStringList unusedTexts;
     for (const QString &name : files) {
         QList<Text> unfinished;
-        readTs(folder.filePath(name), &unfinished);
+        for (const Text &text : readTs(folder.filePath(name), &unfinished)) {
+            if (!used.contains(describe(text)))
+                unusedTexts << name + describe(text);
+        }
         for (const Text &text : qAsConst(unfinished))
             unfinishedTexts << name + describe(text);
     }
     QVERIFY2(unfinishedTexts.isEmpty(),
              qPrintable(QStringLiteral("unfinished entries:\n")
                         + unfinishedTexts.join(QLatin1Char('\n'))));
+    QVERIFY2(unusedTexts.isEmpty(),
+             qPrintable(QStringLiteral("entries no text of the program uses:\n")
+                        + unusedTexts.join(QLatin1Char('\n'))));
 }
 
 QTEST_GUILESS_MAIN(TestTranslations)

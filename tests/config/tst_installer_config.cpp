@@ -21,8 +21,8 @@ private slots:
     void init();
     void noFileGivesTheDefaults();
     void everyKeyIsRead();
-    void unusableProductNameFallsBackToTheDefault_data();
-    void unusableProductNameFallsBackToTheDefault();
+    void unusableProductNameInstallsNothing_data();
+    void unusableProductNameInstallsNothing();
     void installLocation_data();
     void installLocation();
     void perUserInstallIsRecorded();
@@ -112,34 +112,36 @@ void TestInstallerConfig::everyKeyIsRead()
     QCOMPARE(config.installDir, QStringLiteral("/opt/Program Files (x86)/Orbel"));
 }
 
-void TestInstallerConfig::unusableProductNameFallsBackToTheDefault_data()
+void TestInstallerConfig::unusableProductNameInstallsNothing_data()
 {
     // An empty name would install into the Program Files folder itself,
-    // ".." into its parent.
+    // ".." into its parent; another product's name into that product.
     QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<QString>("productName");
-    QTest::newRow("empty") << QByteArray("productName=") << "Velmar";
-    QTest::newRow("dot") << QByteArray("productName=.") << "Velmar";
-    QTest::newRow("dot dot") << QByteArray("productName=..") << "Velmar";
-    QTest::newRow("path") << QByteArray("productName=Orbel/bin") << "Velmar";
-    QTest::newRow("backslash path") << QByteArray("productName=..\\\\Orbel") << "Velmar";
-    QTest::newRow("character Windows refuses") << QByteArray("productName=Orbel?") << "Velmar";
-    QTest::newRow("trailing dot") << QByteArray("productName=Orbel.") << "Velmar";
-    QTest::newRow("device name") << QByteArray("productName=con") << "Velmar";
-    QTest::newRow("too long") << QByteArray("productName=") + QByteArray(256, 'o') << "Velmar";
+    QTest::addColumn<QString>("productName"); // empty: unusable
+    QTest::newRow("empty") << QByteArray("productName=") << "";
+    QTest::newRow("dot") << QByteArray("productName=.") << "";
+    QTest::newRow("dot dot") << QByteArray("productName=..") << "";
+    QTest::newRow("path") << QByteArray("productName=Orbel/bin") << "";
+    QTest::newRow("backslash path") << QByteArray("productName=..\\\\Orbel") << "";
+    QTest::newRow("character Windows refuses") << QByteArray("productName=Orbel?") << "";
+    QTest::newRow("trailing dot") << QByteArray("productName=Orbel.") << "";
+    QTest::newRow("device name") << QByteArray("productName=con") << "";
+    QTest::newRow("too long") << QByteArray("productName=") + QByteArray(256, 'o') << "";
     QTest::newRow("spaces and dots inside")
         << QByteArray("productName=Orbel Pro 2.0") << "Orbel Pro 2.0";
 }
 
-void TestInstallerConfig::unusableProductNameFallsBackToTheDefault()
+void TestInstallerConfig::unusableProductNameInstallsNothing()
 {
     QFETCH(QByteArray, line);
     QFETCH(QString, productName);
-    if (productName == QLatin1String("Velmar"))
+    const bool usable = !productName.isEmpty();
+    if (!usable)
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("productName")));
     const InstallerConfig config = readInstallerConfig(writeIni(line + '\n'), m_programFiles);
-    QCOMPARE(config.productName, productName);
-    QCOMPARE(config.installDir, m_programFiles + QLatin1Char('/') + productName);
+    QCOMPARE(config.hasUsableProductName(), usable);
+    QCOMPARE(config.installDir,
+             usable ? m_programFiles + QLatin1Char('/') + productName : QString());
 }
 
 void TestInstallerConfig::installLocation_data()

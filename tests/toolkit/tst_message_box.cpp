@@ -61,6 +61,7 @@ private slots:
     void keyWithoutItsButtonDoesNothing();
     void escapeAndCloseGiveZero();
     void messageboxStructure();
+    void markupIsShownAsText();
     void questionResults_data();
     void questionResults();
     void questionDefaultOnReturn();
@@ -248,6 +249,20 @@ void TestMessageBox::messageboxStructure()
     QCOMPARE(iconRow->itemAt(0)->alignment(), Qt::AlignLeft | Qt::AlignTop);
     QCOMPARE(iconRow->itemAt(1)->widget(), withIcon.textLabel());
     QVERIFY(withIcon.size().isValid());
+}
+
+void TestMessageBox::markupIsShownAsText()
+{
+    // An entry name or a server's reason phrase holding markup: drawn as rich
+    // text the heading would stand taller than the plain word.
+    const auto height = [](const QString &text) {
+        Messagebox box(QStringLiteral("Install"), text, QDialogButtonBox::Ok, QDialogButtonBox::Ok,
+                       Texts(), 2);
+        return box.textLabel()->heightForWidth(400);
+    };
+    QCOMPARE(height(QStringLiteral("<h1>Failed</h1>")), height(QStringLiteral("Failed")));
+    QCOMPARE(height(QStringLiteral("<font size=7 color=red>Failed</font>")),
+             height(QStringLiteral("Failed")));
 }
 
 void TestMessageBox::questionResults_data()

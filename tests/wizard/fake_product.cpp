@@ -1,10 +1,12 @@
 // A stand-in for the installed product, used by the wizard tests.
 //
-//   fake_product          writes its working folder into launched_from.txt
+//   fake_product          writes its working folder and, on a second line,
+//                         QT_SCALE_FACTOR (or "unset") into launched_from.txt
 //                         beside its own executable and ends (the launch test)
 //   fake_product --wait   sleeps for up to two minutes, so that a test has a
 //                         running copy of the product to find and end
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,6 +16,16 @@
 #else
 #include <unistd.h>
 #endif
+
+namespace {
+
+std::string scaleVariable()
+{
+    const char *value = std::getenv("QT_SCALE_FACTOR");
+    return value ? value : "unset";
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -31,7 +43,7 @@ int main(int argc, char *argv[])
     std::string cwd = std::filesystem::current_path().u8string();
     for (char &c : cwd)
         c = c == '\\' ? '/' : c;
-    std::ofstream(folder / "launched_from.txt") << cwd;
+    std::ofstream(folder / "launched_from.txt") << cwd << '\n' << scaleVariable();
 #else
     char self[4096] = {};
     const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
@@ -43,7 +55,7 @@ int main(int argc, char *argv[])
     char cwd[4096] = {};
     if (!getcwd(cwd, sizeof(cwd)))
         return 1;
-    std::ofstream(folder + "/launched_from.txt") << cwd;
+    std::ofstream(folder + "/launched_from.txt") << cwd << '\n' << scaleVariable();
 #endif
     return 0;
 }

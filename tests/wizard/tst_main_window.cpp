@@ -30,6 +30,7 @@ private slots:
     void closeRefusedOnlyDuringInstallation();
     void systemBarStaysInTheCorner();
     void missingPackageUrl();
+    void unusableProductNameInstallsNothing();
     void pageStyleFollowsShownPages();
 };
 
@@ -37,6 +38,7 @@ void TestMainWindow::init()
 {
     // installerConfig() is read once per process; each test sets what it needs.
     InstallerConfig *config = installerConfig();
+    config->productName = QStringLiteral("Velmar");
     config->productText = QStringLiteral("Velmar");
     config->packageUrl = QStringLiteral("http://127.0.0.1:9/velmar.zip");
     config->installSucceeded = false;
@@ -229,6 +231,18 @@ void TestMainWindow::missingPackageUrl()
 
     QTRY_VERIFY_WITH_TIMEOUT(toast.isNull(), 30000);
     QVERIFY(window.close());
+}
+
+void TestMainWindow::unusableProductNameInstallsNothing()
+{
+    // No other product's name stands in: the window opens on the failure page.
+    installerConfig()->productName = QStringLiteral("Orbel/bin");
+    MainWindow window;
+    window.show();
+    QCOMPARE(window.currentPage(), int(MainWindow::FailurePage));
+    QTRY_VERIFY(window.findChild<ToastLabel *>());
+    QCOMPARE(window.findChild<ToastLabel *>()->text(),
+             QStringLiteral("Product name is invalid: it cannot name a folder."));
 }
 
 void TestMainWindow::pageStyleFollowsShownPages()

@@ -1,6 +1,7 @@
 // The result pages: "Launch" starts the installed product from its folder
 // and ends the installer; "Support" opens the support page.
 
+#include "config/startup_environment.h"
 #include "wizard_harness.h"
 
 #include <QDesktopServices>
@@ -58,8 +59,12 @@ void TstResultPages::launchStartsProductInInstallDirAndCloses()
     const QString program = QDir(installDir).absoluteFilePath(installerConfig()->programName);
     QVERIFY(QFile::copy(qEnvironmentVariable("FAKE_PRODUCT"), program));
     installerConfig()->installDir = installDir;
-    // The installer's own working folder is somewhere else.
+    // The installer's own working folder is somewhere else, and its start
+    // set a scale of its own that the product must not inherit.
     QVERIFY(QDir::setCurrent(m_home.path()));
+    qunsetenv("QT_SCALE_FACTOR");
+    StartupEnvironment::remember();
+    qputenv("QT_SCALE_FACTOR", "3");
 
     MainWindow *window = m_wizard.show();
     auto *launch = m_wizard.child<QPushButton>("launch");
@@ -74,7 +79,8 @@ void TstResultPages::launchStartsProductInInstallDirAndCloses()
         QFile file(record);
         return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
     };
-    QTRY_COMPARE(recorded(), installDir);
+    QTRY_COMPARE(recorded(), installDir + QStringLiteral("\nunset"));
+    qunsetenv("QT_SCALE_FACTOR");
 }
 
 void TstResultPages::launchClosesEvenWithoutProduct()

@@ -104,26 +104,6 @@
         <translation>无法创建解压文件夹。</translation>
     </message>
     <message>
-        <source>Failed to unzip install zip.</source>
-        <translation>解压安装包失败。</translation>
-    </message>
-    <message>
-        <source>Failed to copy files.</source>
-        <translation>复制文件失败。</translation>
-    </message>
-    <message>
-        <source>The install package is invalid: it would write outside its folder.</source>
-        <translation>安装包无效：它会写入其文件夹之外的位置。</translation>
-    </message>
-    <message>
-        <source>The install package is invalid: it holds a link that leads outside it.</source>
-        <translation>安装包无效：其中包含指向安装包之外的链接。</translation>
-    </message>
-    <message>
-        <source>Not enough free disk space in the temporary folder %1 to unpack the package: %2 MB needed, %3 MB free.</source>
-        <translation>临时文件夹 %1 所在磁盘空间不足，无法解压安装包：需要 %2 MB，可用 %3 MB。</translation>
-    </message>
-    <message>
         <source>The install package is incomplete: it lacks %1.</source>
         <translation>安装包不完整：缺少 %1。</translation>
     </message>

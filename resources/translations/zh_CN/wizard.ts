@@ -7,5 +7,9 @@
         <source>Package url is invalid.</source>
         <translation>安装包地址无效。</translation>
     </message>
+    <message>
+        <source>Product name is invalid: it cannot name a folder.</source>
+        <translation>产品名称无效：它不能用作文件夹名。</translation>
+    </message>
 </context>
 </TS>
