@@ -29,6 +29,8 @@ Messagebox::Messagebox(const QString &title, const QString &text,
     // they are, never as markup.
     m_textLabel->setTextFormat(Qt::PlainText);
     m_textLabel->setText(text);
+    // Announced with the title when the box opens.
+    setAccessibleDescription(text);
     m_textLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     contentRow->addWidget(m_textLabel, 1);
 
@@ -46,5 +48,10 @@ Messagebox::question(QWidget *parent, const QString &title, const QString &text,
     // The dialog's own result code says nothing about which button it was.
     Messagebox box(title, text, buttons, defaultButton, buttonTexts, 2, parent);
     box.exec();
+    // The keyboard goes on where it was. A desktop without a window manager
+    // (and some that guard against focus stealing) leaves no window active
+    // once the box has gone, and the keys would then reach nothing.
+    if (parent)
+        parent->window()->activateWindow();
     return box.clickedButton();
 }

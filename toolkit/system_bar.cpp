@@ -52,6 +52,8 @@ PushButton *SystemBar::createButton(const QString &objectName, const QString &to
     auto *button = new PushButton(this);
     button->setObjectName(objectName);
     button->setToolTip(toolTip);
+    // The buttons show pictures only; a screen reader says the tooltip.
+    button->setAccessibleName(toolTip);
     return button;
 }
 

@@ -16,12 +16,16 @@ FailWidget::FailWidget(QWidget *parent)
 {
     QPushButton *support
         = buildResultPage(this, tr("The installation failed"), "fail", tr("Support"), "support");
+    support->setAccessibleName(tr("Support"));
+    support->setAccessibleDescription(tr("Opens the support page in the browser"));
     connect(support, &QPushButton::clicked, this, &FailWidget::openSupport);
 
     // The run's log sits beside the support link: it is what support asks for.
     m_viewLog = new QPushButton(tr("View log"), this);
     m_viewLog->setObjectName(QStringLiteral("view_log"));
     m_viewLog->setCursor(Qt::PointingHandCursor);
+    m_viewLog->setAccessibleName(tr("View log"));
+    m_viewLog->setAccessibleDescription(tr("Opens the installation log for support"));
     connect(m_viewLog, &QPushButton::clicked, this, &FailWidget::openLog);
     if (auto *pageLayout = qobject_cast<QVBoxLayout *>(layout())) {
         pageLayout->removeWidget(support);

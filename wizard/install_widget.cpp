@@ -68,6 +68,7 @@ void InstallWidget::buildWidgets()
     m_progressBar->setRange(0, fullBar);
     m_progressBar->setValue(0);
     m_progressBar->setTextVisible(false);
+    m_progressBar->setAccessibleName(tr("Installation progress"));
     pageLayout->addWidget(m_progressBar);
 
     m_statusLabel = new QLabel(tr("In progress"), this);

@@ -62,11 +62,9 @@ void StartingWidget::buildWidgets()
     m_advancedToggle->setCheckable(true);
     m_advancedToggle->setCursor(Qt::PointingHandCursor);
 
-    // The panel's widgets are usable only once the agreement is accepted.
     m_advancedFrame = new QFrame(this);
     m_advancedFrame->setObjectName(QStringLiteral("advanced_frame"));
     m_advancedFrame->hide();
-    m_advancedFrame->setEnabled(false);
 
     m_dirEdit = new QLineEdit(config->installDir, m_advancedFrame);
     m_dirEdit->setObjectName(QStringLiteral("dir_edit"));
@@ -80,6 +78,30 @@ void StartingWidget::buildWidgets()
     m_autoStartBox = new ElidedCheckBox(tr("Computer startup with %1").arg(config->productText),
                                         m_advancedFrame);
     m_autoStartBox->setObjectName(QStringLiteral("auto"));
+
+    // The panel's widgets are usable only once the agreement is accepted.
+    // Disabled only now: a widget created inside a disabled parent is
+    // described to assistive technology as a plain widget for good, without
+    // the role and the name of what it is.
+    m_advancedFrame->setEnabled(false);
+
+    describeForAssistiveTechnology();
+}
+
+void StartingWidget::describeForAssistiveTechnology()
+{
+    // What a screen reader says for each control; the angle brackets of the
+    // link and the short button texts read badly on their own.
+    m_installButton->setAccessibleName(tr("Install now"));
+    m_agreeBox->setAccessibleName(tr("I agree"));
+    m_agreeBox->setAccessibleDescription(tr("Accept the user agreement to install"));
+    m_agreementLink->setAccessibleName(tr("User Agreement"));
+    m_agreementLink->setAccessibleDescription(tr("Opens the user agreement in the browser"));
+    m_advancedToggle->setAccessibleName(tr("Advanced"));
+    m_advancedToggle->setAccessibleDescription(
+        tr("Shows the install folder and the option to start with the computer"));
+    m_dirEdit->setAccessibleName(tr("Install folder"));
+    m_browseButton->setAccessibleName(tr("Choose the install folder"));
 }
 
 void StartingWidget::buildLayout()
@@ -117,6 +139,14 @@ void StartingWidget::buildLayout()
     pageLayout->addWidget(m_installButton, 0, Qt::AlignHCenter);
     pageLayout->addLayout(agreementRow);
     pageLayout->addWidget(m_advancedFrame);
+
+    // The keyboard walks the page from top to bottom, the way it reads.
+    QWidget::setTabOrder(m_installButton, m_agreeBox);
+    QWidget::setTabOrder(m_agreeBox, m_agreementLink);
+    QWidget::setTabOrder(m_agreementLink, m_advancedToggle);
+    QWidget::setTabOrder(m_advancedToggle, m_dirEdit);
+    QWidget::setTabOrder(m_dirEdit, m_browseButton);
+    QWidget::setTabOrder(m_browseButton, m_autoStartBox);
 }
 
 void StartingWidget::makeConnections()

@@ -21,6 +21,7 @@ public:
 
 private:
     void buildWidgets();
+    void describeForAssistiveTechnology();
     void buildLayout();
     void makeConnections();
 

@@ -14,6 +14,9 @@ SuccessWidget::SuccessWidget(QWidget *parent)
 {
     QPushButton *launch
         = buildResultPage(this, tr("Install successfully"), "success", tr("Launch"), "launch");
+    launch->setAccessibleName(tr("Launch"));
+    launch->setAccessibleDescription(
+        tr("Starts %1 and closes the installer").arg(installerConfig()->productText));
     connect(launch, &QPushButton::clicked, this, &SuccessWidget::launchProduct);
 }
 

@@ -14,4 +14,7 @@ public:
 
     virtual void start();
     virtual void stop();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 };

@@ -59,6 +59,30 @@
         <source>The folder %1 already contains files. Install into it anyway?</source>
         <translation>文件夹 %1 中已有文件。仍要安装到该文件夹吗？</translation>
     </message>
+    <message>
+        <source>Accept the user agreement to install</source>
+        <translation>接受用户协议后即可安装</translation>
+    </message>
+    <message>
+        <source>User Agreement</source>
+        <translation>用户协议</translation>
+    </message>
+    <message>
+        <source>Opens the user agreement in the browser</source>
+        <translation>在浏览器中打开用户协议</translation>
+    </message>
+    <message>
+        <source>Shows the install folder and the option to start with the computer</source>
+        <translation>显示安装目录和开机启动选项</translation>
+    </message>
+    <message>
+        <source>Install folder</source>
+        <translation>安装目录</translation>
+    </message>
+    <message>
+        <source>Choose the install folder</source>
+        <translation>选择安装目录</translation>
+    </message>
 </context>
 <context>
     <name>InstallWidget</name>
@@ -94,6 +118,10 @@
         <source>The installation journal cannot be written in %1.</source>
         <translation>无法在 %1 中写入安装日志记录。</translation>
     </message>
+    <message>
+        <source>Installation progress</source>
+        <translation>安装进度</translation>
+    </message>
 </context>
 <context>
     <name>SuccessWidget</name>
@@ -104,6 +132,10 @@
     <message>
         <source>Launch</source>
         <translation>立即体验</translation>
+    </message>
+    <message>
+        <source>Starts %1 and closes the installer</source>
+        <translation>启动 %1 并关闭安装程序</translation>
     </message>
 </context>
 <context>
@@ -119,6 +151,14 @@
     <message>
         <source>View log</source>
         <translation>查看日志</translation>
+    </message>
+    <message>
+        <source>Opens the support page in the browser</source>
+        <translation>在浏览器中打开帮助页面</translation>
+    </message>
+    <message>
+        <source>Opens the installation log for support</source>
+        <translation>打开安装日志，以便提供给技术支持</translation>
     </message>
 </context>
 </TS>
