@@ -8,8 +8,9 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools
     libquazip1-qt5-dev zlib1g-dev libx11-dev libxrandr-dev
-    # package hashes and signatures: libsodium, and minisign to sign (tests, publisher)
-    libsodium-dev minisign
+    # package hashes and signatures: libcrypto's SHA-256, libsodium, and
+    # minisign to sign (tests, publisher)
+    libssl-dev libsodium-dev minisign
     # the Windows layer: cross compiler and Wine to run its tests
     g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64
     # libsodium's Debian source has no generated configure script

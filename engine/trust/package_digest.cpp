@@ -14,7 +14,6 @@ PackageDigest::PackageDigest(bool sha256, bool blake2b512)
     // Safe to call again and from any thread; picks the fastest code paths.
     if (sodium_init() < 0)
         qFatal("libsodium could not be initialised");
-    crypto_hash_sha256_init(&m_sha256);
     crypto_generichash_init(&m_blake2b, nullptr, 0, crypto_generichash_BYTES_MAX);
     if (m_useSha256 || m_useBlake2b)
         m_thread = std::thread(&PackageDigest::hashQueued, this);
@@ -45,7 +44,7 @@ void PackageDigest::hashQueued()
         const auto *bytes = reinterpret_cast<const unsigned char *>(data.constData());
         const auto count = static_cast<unsigned long long>(data.size());
         if (m_useSha256)
-            crypto_hash_sha256_update(&m_sha256, bytes, count);
+            m_sha256.addData(data.constData(), data.size());
         if (m_useBlake2b)
             crypto_generichash_update(&m_blake2b, bytes, count);
         lock.lock();
@@ -66,7 +65,7 @@ void PackageDigest::reset()
 {
     const std::unique_lock<std::mutex> lock = drained();
     m_size = 0;
-    crypto_hash_sha256_init(&m_sha256);
+    m_sha256.reset();
     crypto_generichash_init(&m_blake2b, nullptr, 0, crypto_generichash_BYTES_MAX);
 }
 
@@ -88,11 +87,8 @@ QByteArray PackageDigest::sha256() const
     if (!m_useSha256)
         return QByteArray();
     const std::unique_lock<std::mutex> lock = drained();
-    // Finished on a copy, so the stream can go on (a resumed download).
-    crypto_hash_sha256_state state = m_sha256;
-    QByteArray digest(crypto_hash_sha256_BYTES, Qt::Uninitialized);
-    crypto_hash_sha256_final(&state, reinterpret_cast<unsigned char *>(digest.data()));
-    return digest;
+    // The stream can go on after it (a resumed download).
+    return m_sha256.result();
 }
 
 QByteArray PackageDigest::blake2b512() const

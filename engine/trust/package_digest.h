@@ -4,6 +4,8 @@
 #include <QQueue>
 #include <QtGlobal>
 
+#include "engine/trust/sha256.h"
+
 #include <sodium.h>
 
 #include <condition_variable>
@@ -11,9 +13,9 @@
 #include <thread>
 
 // The digests of a package, computed while it streams to disk so that it is
-// never read a second time: SHA-256 (compared with packageSha256) and
-// BLAKE2b-512 (what a pre-hashed minisign signature signs). Each is only
-// computed when asked for.
+// never read a second time: SHA-256 (compared with packageSha256; the
+// system's hash, see Sha256) and BLAKE2b-512 (what a pre-hashed minisign
+// signature signs; libsodium). Each is only computed when asked for.
 //
 // Hashing runs on a thread of its own, so that it overlaps with receiving
 // and writing instead of slowing the download down: addData() queues a copy
@@ -44,7 +46,7 @@ private:
     const bool m_useSha256;
     const bool m_useBlake2b;
     qint64 m_size = 0;
-    crypto_hash_sha256_state m_sha256;
+    Sha256 m_sha256;
     crypto_generichash_state m_blake2b;
 
     mutable std::mutex m_mutex;
