@@ -10,6 +10,8 @@ packages=(
     libquazip1-qt5-dev zlib1g-dev libx11-dev libxrandr-dev
     # package hashes and signatures: libsodium, and minisign to sign (tests, publisher)
     libsodium-dev minisign
+    # Authenticode signatures of the one-file Windows installer (publisher, tests)
+    osslsigncode
     # the Windows layer: cross compiler and Wine to run its tests
     g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64
     # libsodium's Debian source has no generated configure script
