@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/translations_and_styles.h"
 #include "app/window_activation.h"
+#include "config/bundle.h"
 #include "engine/install_run.h"
 #include "wizard/main_window.h"
 
@@ -10,6 +11,9 @@
 
 int runInstaller(Application &app)
 {
+    // What the program carries inside itself stands in for files that are
+    // not beside it: settings, translations, style.
+    Bundle::registerFromThisProgram();
     installTranslationsAndStyles(app);
 
     // Before any run of this process: a run that was killed is undone (or

@@ -1,5 +1,7 @@
 #include "app/translations_and_styles.h"
 
+#include "config/bundle.h"
+
 #include <QApplication>
 #include <QDebug>
 #include <QDir>
@@ -13,9 +15,8 @@
 
 namespace {
 
-// installer.zh_CN.qm and installer.en.qm are one family, "installer": one
-// translator per family, loaded for the locale's languages.
-void installTranslations(QApplication &app, const QDir &translations, const QLocale &locale)
+// installer.zh_CN.qm and installer.en.qm are one family, "installer".
+QSet<QString> familiesIn(const QDir &translations)
 {
     QSet<QString> families;
     const QFileInfoList files = translations.entryInfoList(QDir::Files, QDir::NoSort);
@@ -23,7 +24,14 @@ void installTranslations(QApplication &app, const QDir &translations, const QLoc
         if (file.suffix() == QLatin1String("qm"))
             families.insert(file.baseName());
     }
-    for (const QString &family : qAsConst(families)) {
+    return families;
+}
+
+// One translator per family, loaded for the locale's languages.
+void installTranslations(QApplication &app, const QDir &translations, const QSet<QString> &families,
+                         const QLocale &locale)
+{
+    for (const QString &family : families) {
         auto *translator = new QTranslator(&app);
         if (translator->load(locale, family, QStringLiteral("."), translations.absolutePath())) {
             QCoreApplication::installTranslator(translator);
@@ -66,6 +74,21 @@ void installStyles(QApplication &app, const QDir &styles)
     app.setStyleSheet(currentStyleSheetText(app) + loadStyleSheets(QStringLiteral(":/qss/style/")));
 }
 
+// The style resource the program carries, when none lies beside it.
+void installBundledStyles(QApplication &app, const QString &brc)
+{
+    // Qt reads registered resource data in place: it lives as long as the
+    // process.
+    static QByteArray data;
+    QFile file(brc);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    data = file.readAll();
+    if (!QResource::registerResource(reinterpret_cast<const uchar *>(data.constData())))
+        qWarning().noquote() << "the bundled style resource cannot be read";
+    app.setStyleSheet(currentStyleSheetText(app) + loadStyleSheets(QStringLiteral(":/qss/style/")));
+}
+
 } // namespace
 
 void installTranslationsAndStyles(QApplication &app)
@@ -76,14 +99,27 @@ void installTranslationsAndStyles(QApplication &app)
 
 void installTranslationsAndStyles(QApplication &app, const QDir &appDir, const QLocale &locale)
 {
+    // A family beside the program wins over the bundled one of that name.
+    QSet<QString> besideFamilies;
     QDir translations(appDir);
-    if (translations.cd(QStringLiteral("./resources/translations")))
-        installTranslations(app, translations, locale);
+    if (translations.cd(QStringLiteral("./resources/translations"))) {
+        besideFamilies = familiesIn(translations);
+        installTranslations(app, translations, besideFamilies, locale);
+    }
+    const QString bundledTranslations = Bundle::bundled(QStringLiteral("resources/translations"));
+    if (!bundledTranslations.isEmpty()) {
+        const QDir bundled(bundledTranslations);
+        installTranslations(app, bundled, familiesIn(bundled) - besideFamilies, locale);
+    }
 
     // Without a styles folder the style sheet is left exactly as it is.
     QDir styles(appDir);
-    if (styles.cd(QStringLiteral("./resources/styles")))
+    const QString bundledStyles = Bundle::bundled(QStringLiteral("resources/styles/installer.brc"));
+    if (styles.cd(QStringLiteral("./resources/styles"))
+        && (bundledStyles.isEmpty() || styles.exists(QStringLiteral("installer.brc"))))
         installStyles(app, styles);
+    else if (!bundledStyles.isEmpty())
+        installBundledStyles(app, bundledStyles);
 }
 
 QString withAbsoluteUrls(const QString &sheet, const QString &folder)

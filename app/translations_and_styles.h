@@ -9,6 +9,8 @@ class QLocale;
 // Installs every translation family found in resources/translations beside
 // the executable (for the system's languages) and appends the style sheets of
 // the style resource in resources/styles to the application style sheet.
+// What the program carries in its bundle stands in for what is not beside
+// it, family by family and for installer.brc.
 void installTranslationsAndStyles(QApplication &app);
 
 // The same for an explicit application folder and locale, so that tests can

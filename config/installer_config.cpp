@@ -1,5 +1,6 @@
 #include "config/installer_config.h"
 
+#include "config/bundle.h"
 #include "config/install_location.h"
 #include "config/single_name.h"
 
@@ -86,9 +87,8 @@ InstallerConfig *installerConfig()
 {
     // Function-local static: thread-safe creation, retried if it throws.
     static const InstallLocation location = defaultInstallLocation();
-    static InstallerConfig config
-        = readInstallerConfig(QDir(QCoreApplication::applicationDirPath())
-                                  .absoluteFilePath(QStringLiteral("settings.ini")),
-                              location.baseFolder, location.perUser);
+    static InstallerConfig config = readInstallerConfig(
+        Bundle::locate(QCoreApplication::applicationDirPath(), QStringLiteral("settings.ini")),
+        location.baseFolder, location.perUser);
     return &config;
 }

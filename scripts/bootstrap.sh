@@ -11,6 +11,8 @@ packages=(
     # package hashes and signatures: libcrypto's SHA-256, libsodium, and
     # minisign to sign (tests, publisher)
     libssl-dev libsodium-dev minisign
+    # Authenticode signatures of the one-file Windows installer (publisher, tests)
+    osslsigncode
     # the Windows layer: cross compiler and Wine to run its tests
     g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64
     # libsodium's Debian source has no generated configure script

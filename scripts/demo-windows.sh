@@ -19,6 +19,9 @@
 #                      scripts/build-windows.sh and the tests)
 #   --screenshots DIR  where the screenshots go (default: DIR/demo-screenshots)
 #   --keep             keep the throw-away folder (prefix, logs)
+#   --one-file         the publisher's one-file installer.exe (settings,
+#                      translations and style carried inside it,
+#                      scripts/make-installer.sh), alone in an empty folder
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,10 +29,12 @@ build=$root/build/windows
 do_build=1
 keep=0
 per_user=0
+one_file=0
 shots=
 while [ $# -gt 0 ]; do
     case "$1" in
         --windows) ;;
+        --one-file) one_file=1 ;;
         --per-user) per_user=1 ;;
         --no-build) do_build=0 ;;
         --keep) keep=1 ;;
@@ -39,7 +44,7 @@ while [ $# -gt 0 ]; do
             shift
             ;;
         -h | --help)
-            sed -n '2,20s/^# \{0,1\}//p' "$0"
+            sed -n '2,23s/^# \{0,1\}//p' "$0"
             exit 0
             ;;
         *)
@@ -95,9 +100,19 @@ xdemo_make_package "$product" "$site"
 
 # The shipped folder, copied so that the demo's settings.ini stays out of the build.
 shipped=$work/shipped
-cp -r "$installer_dir" "$shipped"
-xdemo_write_settings "$shipped/settings.ini" "$package_url" "$bytes_total"
-sed -i 's/^programName=.*/programName=Velmar.exe/' "$shipped/settings.ini"
+if [ "$one_file" -eq 1 ]; then
+    # The publisher's folder goes inside the program; it runs alone.
+    publisher=$work/publisher
+    mkdir -p "$publisher" "$shipped"
+    xdemo_write_settings "$publisher/settings.ini" "$package_url" "$bytes_total"
+    sed -i 's/^programName=.*/programName=Velmar.exe/' "$publisher/settings.ini"
+    WINDOWS_BUILD_DIR=$build "$root/scripts/make-installer.sh" --windows "$publisher" \
+        "$shipped/installer.exe" || fail "make-installer.sh could not make the one-file installer"
+else
+    cp -r "$installer_dir" "$shipped"
+    xdemo_write_settings "$shipped/settings.ini" "$package_url" "$bytes_total"
+    sed -i 's/^programName=.*/programName=Velmar.exe/' "$shipped/settings.ini"
+fi
 
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 say "making a throw-away Wine prefix"

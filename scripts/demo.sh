@@ -20,6 +20,9 @@
 #   --no-build         use the existing build (skip bootstrap and build)
 #   --screenshots DIR  where the screenshots go (default: build/demo-screenshots)
 #   --keep             keep the throw-away folder (home, logs) for a look later
+#   --one-file         the publisher's one-file installer (settings,
+#                      translations and style carried inside it,
+#                      scripts/make-installer.sh), alone in an empty folder
 set -euo pipefail
 
 # The Windows build under Wine has a demo of its own.
@@ -30,12 +33,14 @@ done
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 headless=0
+one_file=0
 do_build=1
 keep=0
 shots=$build/demo-screenshots
 while [ $# -gt 0 ]; do
     case "$1" in
         --headless) headless=1 ;;
+        --one-file) one_file=1 ;;
         --no-build) do_build=0 ;;
         --keep) keep=1 ;;
         --screenshots)
@@ -44,7 +49,7 @@ while [ $# -gt 0 ]; do
             shift
             ;;
         -h | --help)
-            sed -n '2,21s/^# \{0,1\}//p' "$0"
+            sed -n '2,24s/^# \{0,1\}//p' "$0"
             exit 0
             ;;
         *)
@@ -125,10 +130,20 @@ say "serving $site at $base"
 
 xdemo_make_package "$product" "$site"
 
-# The shipped folder's settings.ini becomes the demo's; the next build puts
-# the sample back.
-xdemo_write_settings "$build/installer/settings.ini" "$package_url" "$bytes_total"
-say "wrote $build/installer/settings.ini (packageUrl=$package_url, bytesTotal=$bytes_total)"
+if [ "$one_file" -eq 1 ]; then
+    # The publisher's folder goes inside the program, which runs alone.
+    mkdir -p "$work/publisher" "$work/alone"
+    xdemo_write_settings "$work/publisher/settings.ini" "$package_url" "$bytes_total"
+    BUILD_DIR=$build "$root/scripts/make-installer.sh" "$work/publisher" "$work/alone/installer" \
+        || fail "make-installer.sh could not make the one-file installer"
+    installer=$work/alone/installer
+    say "made the one-file installer $installer (packageUrl=$package_url)"
+else
+    # The shipped folder's settings.ini becomes the demo's; the next build
+    # puts the sample back.
+    xdemo_write_settings "$build/installer/settings.ini" "$package_url" "$bytes_total"
+    say "wrote $build/installer/settings.ini (packageUrl=$package_url, bytesTotal=$bytes_total)"
+fi
 
 # --- With a display: the person at the screen clicks through ----------------
 if [ "$headless" -eq 0 ]; then
