@@ -43,20 +43,44 @@ private Q_SLOTS:
         QVERIFY(sawUnderscore);
     }
 
-    void eachUnixUserHasAKeyOfTheirOwn()
+    void eachUserHasAKeyOfTheirOwn_data()
     {
-        InstanceKey::Inputs mine = inputs(QStringLiteral("/opt/setup/installer"), "1.0.0");
-        mine.userName = InstanceKey::userIdentity();
-        InstanceKey::Inputs theirs = mine;
-        theirs.userName = QStringLiteral("4242");
-#ifdef Q_OS_WIN
-        QVERIFY(mine.userName.isEmpty());
-#else
-        QCOMPARE(mine.userName, QString::number(::getuid()));
-        QVERIFY(InstanceKey::compute(mine, Installer) != InstanceKey::compute(theirs, Installer));
-#endif
+        QTest::addColumn<QString>("mine");
+        QTest::addColumn<QString>("theirs");
+        const QString sid = QStringLiteral("S-1-5-21-1004336348-1177238915-682003330-");
+        QTest::newRow("this account and another")
+            << InstanceKey::userIdentity() << QStringLiteral("4242");
+        QTest::newRow("two Windows accounts") << InstanceKey::sessionIdentity(sid + "1001", 1)
+                                              << InstanceKey::sessionIdentity(sid + "1002", 1);
+        QTest::newRow("one Windows account in two sessions")
+            << InstanceKey::sessionIdentity(sid + "1001", 1)
+            << InstanceKey::sessionIdentity(sid + "1001", 2);
+        QTest::newRow("digits moved from account to session")
+            << InstanceKey::sessionIdentity(sid + "1001", 1)
+            << InstanceKey::sessionIdentity(sid + "100", 11);
+    }
+
+    void eachUserHasAKeyOfTheirOwn()
+    {
+        QFETCH(QString, mine);
+        QFETCH(QString, theirs);
+        InstanceKey::Inputs myInputs = inputs(QStringLiteral("/opt/setup/installer"), "1.0.0");
+        myInputs.userName = mine;
+        InstanceKey::Inputs theirInputs = myInputs;
+        theirInputs.userName = theirs;
+        QVERIFY(InstanceKey::compute(myInputs, Installer)
+                != InstanceKey::compute(theirInputs, Installer));
         // Without UserScope the user does not count.
-        QCOMPARE(InstanceKey::compute(mine, {}), InstanceKey::compute(theirs, {}));
+        QCOMPARE(InstanceKey::compute(myInputs, {}), InstanceKey::compute(theirInputs, {}));
+    }
+
+    void thisProcessIsKnownByItsAccount()
+    {
+#ifdef Q_OS_WIN
+        QVERIFY(InstanceKey::userIdentity().startsWith(QLatin1String("S-1-")));
+#else
+        QCOMPARE(InstanceKey::userIdentity(), QString::number(::getuid()));
+#endif
     }
 
     void hashesItsInputsInOrder()
