@@ -348,10 +348,7 @@ private Q_SLOTS:
     }
 
 private:
-    static QString helperSource()
-    {
-        return qEnvironmentVariable("SINGLE_INSTANCE_HELPER");
-    }
+    static QString helperSource() { return qEnvironmentVariable("SINGLE_INSTANCE_HELPER"); }
 
     // Each copy has a folder, and so an instance key, of its own.
     QString copyHelper(const QString &folder)
