@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include "platform/win32/user_session.h"
+#else
 #include <unistd.h>
 #endif
 
@@ -46,9 +48,12 @@ QString InstanceKey::forThisProcess(SingleApplication::InstanceOptions options,
 QString InstanceKey::userIdentity()
 {
 #ifdef Q_OS_WIN
-    // Named objects are per session on Windows, so two accounts never meet
-    // under one name; the key stays the same for everybody.
-    return QString();
+    // The shared block is per session on Windows but the server's pipe name
+    // is seen by the whole machine: without the user and the session in the
+    // key, a second person logged on at the same time would find the pipe
+    // taken by the first one's installer and could not run their own.
+    const platform::UserSession session = platform::currentUserSession();
+    return sessionIdentity(QString::fromStdWString(session.sid), session.sessionId);
 #else
     // Unix keeps the block's key file, segment and lock, and the server's
     // socket, in one folder for all accounts, each private to its creator:
@@ -58,4 +63,10 @@ QString InstanceKey::userIdentity()
     // key.
     return QString::number(::getuid());
 #endif
+}
+
+QString InstanceKey::sessionIdentity(const QString &account, qint64 sessionId)
+{
+    // A SID holds no "/", so no two pairs give the same text.
+    return account + QLatin1Char('/') + QString::number(sessionId);
 }

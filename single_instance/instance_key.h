@@ -33,6 +33,11 @@ public:
 
     // What stands for the running user in the key with UserScope: the user
     // id on Unix, where every account shares the folder the guard's names
-    // live in; empty on Windows.
+    // live in; on Windows the account's SID and the logon session, as
+    // sessionIdentity() puts them together.
     static QString userIdentity();
+
+    // One account in one Windows session, as one text: the same account
+    // logged on twice (console and Remote Desktop) gets two installers.
+    static QString sessionIdentity(const QString &account, qint64 sessionId);
 };

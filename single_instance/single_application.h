@@ -16,8 +16,9 @@ class SingleApplication : public QApplication
 
 public:
     enum InstanceOption {
-        // The primary accepts connections from the same user only; on Unix
-        // each user also gets a key, and so an installer, of their own.
+        // The primary accepts connections from the same user only; each user
+        // also gets a key, and so an installer, of their own (on Windows one
+        // per logon session).
         UserScope = 1,
         // A permitted secondary announces itself to the primary too.
         NotifySecondaryStart = 4,

@@ -5,8 +5,10 @@
 #include "single_instance/random_pause.h"
 
 #ifdef Q_OS_WIN
+#include "platform/win32/foreground.h"
 #include "platform/win32/process_liveness.h"
 #else
+#include "platform/unix/foreground.h"
 #include "platform/unix/process_liveness.h"
 #endif
 
@@ -166,9 +168,26 @@ SingleApplicationPrivate::Role SingleApplicationPrivate::decideRole(bool allowSe
         return Secondary;
     }
 
+    // Read under the lock: the primary's entry may go once it is released.
+    const qint64 primaryProcessId = block.primaryProcessId();
     unlockOrLog("SingleApplication: Unable to unlock memory at end of execution.");
+    allowPrimaryToComeToFront(primaryProcessId);
     contactPrimary(timeout, HandoverConnection);
     return HandedOver;
+}
+
+void SingleApplicationPrivate::allowPrimaryToComeToFront(qint64 processId)
+{
+    // Before the frame goes out: the primary raises its window as soon as it
+    // has read it, and Windows only lets it if this start (the one the user
+    // just made) has passed on its right to the foreground.
+    if (platform::allowForeground(processId)) {
+        qDebug().nospace() << "SingleApplication: Allowed process " << processId
+                           << " to come to the front.";
+    } else {
+        qDebug().nospace() << "SingleApplication: Unable to allow process " << processId
+                           << " to come to the front.";
+    }
 }
 
 void SingleApplicationPrivate::unlockOrLog(const char *message)
@@ -186,7 +205,8 @@ void SingleApplicationPrivate::resetBlock()
 
 void SingleApplicationPrivate::becomePrimary()
 {
-    // The user name stays empty, as in the key.
+    // The name field stays empty: the key already keeps users apart, and no
+    // process reads the name.
     InstanceBlock(m_block->data()).markPrimary(QCoreApplication::applicationPid(), QByteArray());
     m_instanceIndex = 0;
     startServer();

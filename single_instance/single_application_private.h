@@ -68,6 +68,7 @@ private:
     void readFromPeer(QLocalSocket *socket);
     void act(QLocalSocket *socket, const FrameReader::Outcome &outcome);
     void unlockOrLog(const char *message);
+    void allowPrimaryToComeToFront(qint64 processId);
 
     SingleApplication *m_owner;
     QSharedMemory *m_block = nullptr;

@@ -43,20 +43,39 @@ private Q_SLOTS:
         QVERIFY(sawUnderscore);
     }
 
-    void eachUnixUserHasAKeyOfTheirOwn()
+    void eachUserHasAKeyOfTheirOwn_data()
     {
-        InstanceKey::Inputs mine = inputs(QStringLiteral("/opt/setup/installer"), "1.0.0");
-        mine.userName = InstanceKey::userIdentity();
-        InstanceKey::Inputs theirs = mine;
-        theirs.userName = QStringLiteral("4242");
-#ifdef Q_OS_WIN
-        QVERIFY(mine.userName.isEmpty());
-#else
-        QCOMPARE(mine.userName, QString::number(::getuid()));
-        QVERIFY(InstanceKey::compute(mine, Installer) != InstanceKey::compute(theirs, Installer));
-#endif
+        QTest::addColumn<QString>("mine");
+        QTest::addColumn<QString>("theirs");
+        const QString sid = QStringLiteral("S-1-5-21-1004336348-1177238915-682003330-100");
+        QTest::newRow("this account, another") << InstanceKey::userIdentity() << "4242";
+        QTest::newRow("two Windows accounts") << InstanceKey::sessionIdentity(sid + "1", 1)
+                                              << InstanceKey::sessionIdentity(sid + "2", 1);
+        QTest::newRow("one account, two sessions") << InstanceKey::sessionIdentity(sid + "1", 1)
+                                                   << InstanceKey::sessionIdentity(sid + "1", 2);
+        QTest::newRow("digits moved to the session")
+            << InstanceKey::sessionIdentity(sid + "1", 1) << InstanceKey::sessionIdentity(sid, 11);
+    }
+
+    void eachUserHasAKeyOfTheirOwn()
+    {
+        QFETCH(QString, mine);
+        QFETCH(QString, theirs);
+        InstanceKey::Inputs in = inputs(QStringLiteral("/opt/setup/installer"), "1.0.0");
+        in.userName = mine;
+        const QString myKey = InstanceKey::compute(in, Installer);
+        const QString myUnscopedKey = InstanceKey::compute(in, {});
+        in.userName = theirs;
+        QVERIFY(InstanceKey::compute(in, Installer) != myKey);
         // Without UserScope the user does not count.
-        QCOMPARE(InstanceKey::compute(mine, {}), InstanceKey::compute(theirs, {}));
+        QCOMPARE(InstanceKey::compute(in, {}), myUnscopedKey);
+    }
+
+    void thisProcessIsKnownByItsUserId()
+    {
+#ifndef Q_OS_WIN
+        QCOMPARE(InstanceKey::userIdentity(), QString::number(::getuid()));
+#endif
     }
 
     void hashesItsInputsInOrder()

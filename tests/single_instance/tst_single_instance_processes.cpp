@@ -181,6 +181,8 @@ private Q_SLOTS:
         Helper second(program);
         QCOMPARE(second.finish(), 0);
         QCOMPARE(second.count(QStringLiteral("running")), 0);
+        // It let the primary, by the id in the block, take the foreground.
+        QVERIFY(second.waitForError("process " + pid.toLatin1() + " to come to the front."));
 
         QVERIFY(!primary.waitForLine(QStringLiteral("started")).isNull());
         QVERIFY(primary.isRunning());
