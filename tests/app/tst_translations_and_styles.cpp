@@ -5,6 +5,7 @@
 // pictures.
 #include "app/translations_and_styles.h"
 #include "support/qt_tools.h"
+#include "support/test_files.h"
 
 #include <QApplication>
 #include <QDir>
@@ -150,11 +151,10 @@ void TestTranslationsAndStyles::commandLineSheetKeepsItsRelativePictures()
     QImage red(8, 8, QImage::Format_RGB32);
     red.fill(Qt::red);
     QVERIFY(red.save(sheetDir.filePath(QStringLiteral("pictures/red.png"))));
-    QFile sheet(sheetDir.filePath(QStringLiteral("user.qss")));
-    QVERIFY(sheet.open(QIODevice::WriteOnly));
-    sheet.write("QLabel#picture { background-image: url(pictures/red.png); }\n");
-    sheet.close();
-    qApp->setStyleSheet(QStringLiteral("file:///") + sheet.fileName());
+    const QString sheet = sheetDir.filePath(QStringLiteral("user.qss"));
+    QVERIFY(TestFiles::writeFile(sheet,
+                                 "QLabel#picture { background-image: url(pictures/red.png); }\n"));
+    qApp->setStyleSheet(QStringLiteral("file:///") + sheet);
     stylesFolder();
     install();
 
@@ -254,10 +254,7 @@ void TestTranslationsAndStyles::missingStylesFolderLeavesTheSheetAlone()
 {
     qApp->setStyleSheet(QStringLiteral("QWidget { margin: 2px; }"));
     // A file, not a folder, in the folder's place.
-    QDir(appFolder()).mkpath(QStringLiteral("resources"));
-    QFile file(appFolder() + QStringLiteral("/resources/styles"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    QVERIFY(TestFiles::writeFile(appFolder() + QStringLiteral("/resources/styles"), QByteArray()));
     install();
     QCOMPARE(qApp->styleSheet(), QStringLiteral("QWidget { margin: 2px; }"));
     QVERIFY(translators().isEmpty());
@@ -307,9 +304,8 @@ void TestTranslationsAndStyles::oneTranslatorPerFamily()
                    QStringLiteral("立即安装"));
     addTranslation(QStringLiteral("extra.zh.qm"), QStringLiteral("zh"), QStringLiteral("另一个"));
     // Not a translation file at all.
-    QFile other(translationsFolder() + QStringLiteral("/readme.zh_CN.txt"));
-    QVERIFY(other.open(QIODevice::WriteOnly));
-    other.close();
+    QVERIFY(TestFiles::writeFile(translationsFolder() + QStringLiteral("/readme.zh_CN.txt"),
+                                 QByteArray()));
     install(QLocale(QLocale::Chinese, QLocale::China));
     QCOMPARE(translators().size(), 2);
 }
@@ -347,10 +343,8 @@ int main(int argc, char *argv[])
 {
     QTemporaryDir sheetDir;
     const QString sheetPath = sheetDir.filePath(QStringLiteral("command_line.qss"));
-    QFile sheet(sheetPath);
-    if (!sheet.open(QIODevice::WriteOnly) || sheet.write(g_commandLineSheet) < 0)
+    if (!TestFiles::writeFile(sheetPath, g_commandLineSheet))
         return 2;
-    sheet.close();
 
     QByteArray option = "-stylesheet";
     QByteArray path = sheetPath.toLocal8Bit();

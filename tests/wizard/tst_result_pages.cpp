@@ -3,6 +3,8 @@
 
 #include "wizard_harness.h"
 
+#include "support/test_files.h"
+
 #include <QDesktopServices>
 #include <QFile>
 #include <QUrl>
@@ -70,11 +72,7 @@ void TstResultPages::launchStartsProductInInstallDirAndCloses()
     QVERIFY(!window->isVisible());
     const QString record = QDir(installDir).absoluteFilePath(QStringLiteral("launched_from.txt"));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 20000);
-    const auto recorded = [&record] {
-        QFile file(record);
-        return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
-    };
-    QTRY_COMPARE(recorded(), installDir);
+    QTRY_COMPARE(QString::fromLocal8Bit(TestFiles::readFile(record)), installDir);
 }
 
 void TstResultPages::launchClosesEvenWithoutProduct()

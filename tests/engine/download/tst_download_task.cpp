@@ -8,6 +8,7 @@
 #include "support/http_test_server.h"
 #include "support/minisign_tool.h"
 #include "support/test_certificate.h"
+#include "support/test_files.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
@@ -36,11 +37,8 @@ QByteArray randomBytes(int size)
     return bytes;
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using TestFiles::readFile;
+using TestFiles::writeFile;
 
 // Runs one download to its end and keeps everything it said.
 struct Run
@@ -296,11 +294,7 @@ void TestDownloadTask::ignoresStartWhileInFlight()
 
 void TestDownloadTask::replacesExistingFile()
 {
-    {
-        QFile old(packagePath());
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write(QByteArray(5000, 'o'));
-    }
+    QVERIFY(writeFile(packagePath(), QByteArray(5000, 'o')));
     const QByteArray body = randomBytes(1000);
     m_server->serveData(QStringLiteral("/package.zip"), body);
     const Run run
@@ -325,11 +319,7 @@ void TestDownloadTask::neverWritesThroughPlantedLink()
     // Someone else's link at the temporary name must not turn the download
     // into a write to the file it points at.
     const QString victim = m_dir->filePath(QStringLiteral("victim.txt"));
-    {
-        QFile file(victim);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("precious");
-    }
+    QVERIFY(writeFile(victim, "precious"));
     QVERIFY(QFile::link(victim, temporaryPath()));
     const QByteArray body = randomBytes(4000);
     m_server->serveData(QStringLiteral("/package.zip"), body);
@@ -561,11 +551,7 @@ QByteArray TestDownloadTask::signedPackage(const QString &name, const QByteArray
                                            const MinisignKeyPair &key)
 {
     const QString path = m_dir->filePath(QStringLiteral("served-") + name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size())
-        return QByteArray();
-    file.close();
-    if (!key.sign(path))
+    if (!writeFile(path, body) || !key.sign(path))
         return QByteArray();
     return readFile(path + QStringLiteral(".minisig"));
 }

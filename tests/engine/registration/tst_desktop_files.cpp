@@ -3,6 +3,7 @@
 #include "platform/unix/desktop_entry.h"
 #include "platform/unix/freedesktop.h"
 #include "platform/unix/mime_apps.h"
+#include "support/test_files.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -214,9 +215,7 @@ void TestDesktopFiles::atomicWriteKeepsLinkedFile()
     std::string error;
     QVERIFY(platform::writeFileAtomically(link.toStdString(), "new\n", 0600, &error));
     QVERIFY(QFileInfo(link).isSymLink());
-    QFile file(real);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("new\n"));
+    QCOMPARE(TestFiles::readFile(real), QByteArray("new\n"));
     QCOMPARE(QFileInfo(real).permissions() & (QFile::ReadOther | QFile::WriteOwner),
              QFile::Permissions(QFile::WriteOwner));
     // No temporary file left behind.
@@ -248,10 +247,7 @@ void TestDesktopFiles::programLinkNeverReplacesAFile()
 
     // A file of the user's own is left as it is.
     const QString own = bin + QStringLiteral("/tool");
-    QFile file(own);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("#!/bin/sh\n");
-    file.close();
+    QVERIFY(TestFiles::writeFile(own, "#!/bin/sh\n"));
     QVERIFY(!platform::linkProgram(own.toStdString(), "/opt/new/Velmar.exe", &error));
     QVERIFY(fromStd(error).contains(QLatin1String("not a link")));
     QVERIFY(!QFileInfo(own).isSymLink());
