@@ -7,6 +7,7 @@
 #include "support/http_test_proxy.h"
 #include "support/http_test_server.h"
 #include "support/minisign_tool.h"
+#include "support/scoped_certificate_trust.h"
 #include "support/test_certificate.h"
 #include "support/test_files.h"
 
@@ -17,7 +18,6 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QSslConfiguration>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -348,12 +348,9 @@ void TestDownloadTask::verifiesServerCertificate()
     QVERIFY(!QFileInfo::exists(packagePath()));
     QVERIFY(!QFileInfo::exists(temporaryPath()));
 
-    const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
-    QSslConfiguration trusting = original;
-    trusting.addCaCertificates(certificate.certificatePath);
-    QSslConfiguration::setDefaultConfiguration(trusting);
+    ScopedCertificateTrust trust(certificate.certificatePath);
+    QVERIFY(trust.isValid());
     const Run trusted = download(url, packagePath());
-    QSslConfiguration::setDefaultConfiguration(original);
     QCOMPARE(trusted.error(), int(NoError));
     QVERIFY(readFile(packagePath()) == body);
 }
@@ -383,12 +380,9 @@ void TestDownloadTask::refusesRedirectFromHttpsToHttp()
     tls.redirect(QStringLiteral("/package.zip"),
                  m_server->url(QStringLiteral("/package.zip")).toEncoded());
 
-    const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
-    QSslConfiguration trusting = original;
-    trusting.addCaCertificates(certificate.certificatePath);
-    QSslConfiguration::setDefaultConfiguration(trusting);
+    ScopedCertificateTrust trust(certificate.certificatePath);
+    QVERIFY(trust.isValid());
     const Run run = download(tls.url(QStringLiteral("/package.zip")).toString(), packagePath());
-    QSslConfiguration::setDefaultConfiguration(original);
 
     QCOMPARE(run.error(), int(DownloadFailed));
     QCOMPARE(tls.requestCount(QStringLiteral("/package.zip")), 3);
@@ -576,14 +570,11 @@ void TestDownloadTask::installsCheckedPackageOverHttps()
     const QString sha256
         = QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex());
 
-    const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
-    QSslConfiguration trusting = original;
-    trusting.addCaCertificates(certificate.certificatePath);
-    QSslConfiguration::setDefaultConfiguration(trusting);
+    ScopedCertificateTrust trust(certificate.certificatePath);
+    QVERIFY(trust.isValid());
     const Run run
         = download(server.url(QStringLiteral("/dl/package.zip")).toString(), packagePath(),
                    [&](DownloadTask &task) { task.setPackageChecks(sha256, trustedKeys()); });
-    QSslConfiguration::setDefaultConfiguration(original);
 
     QCOMPARE(run.results.size(), 1);
     QVERIFY2(run.error() == NoError, qPrintable(run.message()));
