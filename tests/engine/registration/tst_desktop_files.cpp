@@ -3,11 +3,11 @@
 #include "platform/unix/desktop_entry.h"
 #include "platform/unix/freedesktop.h"
 #include "platform/unix/mime_apps.h"
+#include "support/desktop_file_problems.h"
 #include "support/test_files.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -17,21 +17,6 @@ namespace {
 QString fromStd(const std::string &text)
 {
     return QString::fromStdString(text);
-}
-
-// Runs desktop-file-validate; gives its complaints, empty when it is happy.
-QString validationErrors(const QString &path)
-{
-    QProcess validator;
-    validator.setProcessChannelMode(QProcess::MergedChannels);
-    validator.start(QStringLiteral("desktop-file-validate"), { path });
-    if (!validator.waitForFinished(60000))
-        return QStringLiteral("desktop-file-validate did not finish");
-    const QString output = QString::fromUtf8(validator.readAll());
-    if (validator.exitCode() != 0 || output.contains(QLatin1String("error"), Qt::CaseInsensitive)
-        || output.contains(QLatin1String("warning"), Qt::CaseInsensitive))
-        return output.isEmpty() ? QStringLiteral("exit code %1").arg(validator.exitCode()) : output;
-    return QString();
 }
 
 } // namespace
@@ -150,7 +135,7 @@ void TestDesktopFiles::validatorAcceptsAwkwardEntries()
             std::string error;
             QVERIFY(platform::writeFileAtomically(
                 path.toStdString(), platform::desktopEntryText(written), 0644, &error));
-            const QString errors = validationErrors(path);
+            const QString errors = desktopFileProblems(path);
             QVERIFY2(errors.isEmpty(), qPrintable(errors));
         }
     }

@@ -3,6 +3,7 @@
 // the program link and the uninstall record.
 #include "config/installer_config.h"
 #include "engine/registration/registration.h"
+#include "support/desktop_file_problems.h"
 #include "support/temporary_home.h"
 #include "support/test_files.h"
 
@@ -14,25 +15,8 @@
 #include <QStandardPaths>
 #include <QtTest>
 
-namespace {
-
 using TestFiles::readText;
 using TestFiles::writeFile;
-
-QString validationErrors(const QString &path)
-{
-    QProcess validator;
-    validator.setProcessChannelMode(QProcess::MergedChannels);
-    validator.start(QStringLiteral("desktop-file-validate"), { path });
-    if (!validator.waitForFinished(60000))
-        return QStringLiteral("desktop-file-validate did not finish");
-    const QString output = QString::fromUtf8(validator.readAll());
-    if (validator.exitCode() != 0 || !output.trimmed().isEmpty())
-        return path + QStringLiteral(": ") + output;
-    return QString();
-}
-
-} // namespace
 
 class TestFreedesktopRegistration : public QObject
 {
@@ -137,7 +121,7 @@ void TestFreedesktopRegistration::registersEverything()
     if (QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate")).isEmpty())
         QSKIP("desktop-file-validate is not installed (Debian package desktop-file-utils)");
     for (const QString &entry : entries) {
-        const QString errors = validationErrors(entry);
+        const QString errors = desktopFileProblems(entry);
         QVERIFY2(errors.isEmpty(), qPrintable(errors));
     }
 
