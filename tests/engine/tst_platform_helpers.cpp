@@ -3,6 +3,7 @@
 // running program.
 #include "engine/platform_helpers.h"
 #include "support/test_files.h"
+#include "support/test_paths.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -180,12 +181,12 @@ void TestPlatformHelpers::findsAndEndsAProcessInAnyLetterCase()
         + QStringLiteral(".exe")
 #endif
         ;
-    QVERIFY(QFile::copy(QStringLiteral(ENGINE_TEST_SLEEPER), program));
+    QVERIFY(QFile::copy(TestPaths::sleeper(), program));
     const QString name = QFileInfo(program).fileName();
     QCOMPARE(findProcess(name.toUpper()), qint64(0));
 
     QProcess process;
-    process.start(program, QStringList());
+    process.start(program, { QStringLiteral("--wait") });
     QVERIFY(process.waitForStarted());
     QCOMPARE(findProcess(name.toLower()), process.processId());
     QCOMPARE(findProcess(name.toUpper()), process.processId());

@@ -10,6 +10,7 @@
 #include "support/http_test_server.h"
 #include "support/message_box_answerer.h"
 #include "support/test_files.h"
+#include "support/test_paths.h"
 #include "support/windows_traces.h"
 #include "support/zip_builder.h"
 
@@ -107,7 +108,7 @@ void TstInstallFlow::cleanup()
 
 bool TstInstallFlow::makeProduct()
 {
-    const QByteArray program = readFile(qEnvironmentVariable("FAKE_PRODUCT"));
+    const QByteArray program = readFile(TestPaths::sleeper());
     if (program.isEmpty())
         return false;
     m_product.clear();

@@ -4,6 +4,7 @@
 #include "wizard_harness.h"
 
 #include "support/test_files.h"
+#include "support/test_paths.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -58,7 +59,7 @@ void TstResultPages::launchStartsProductInInstallDirAndCloses()
         = QDir(m_home.path()).absoluteFilePath(QStringLiteral("Pro ducts/Velmar"));
     QVERIFY(QDir().mkpath(installDir));
     const QString program = QDir(installDir).absoluteFilePath(installerConfig()->programName);
-    QVERIFY(QFile::copy(qEnvironmentVariable("FAKE_PRODUCT"), program));
+    QVERIFY(QFile::copy(TestPaths::sleeper(), program));
     installerConfig()->installDir = installDir;
     // The installer's own working folder is somewhere else.
     QVERIFY(QDir::setCurrent(m_home.path()));
