@@ -31,8 +31,9 @@ private:
     // Runs an X tool on the private display; its output.
     QString tool(const QString &program, const QStringList &arguments,
                  const QByteArray &input = QByteArray());
-    // Starts the shipped copy, as another account when uid is not 0.
-    void start(QProcess &process, uid_t uid = 0);
+    // Starts the shipped copy, as another account when uid is not 0; false
+    // when it did not start.
+    bool start(QProcess &process, uid_t uid = 0);
     // The one visible window of a process; empty when none appeared.
     QString windowOf(const QProcess &process);
 
@@ -84,7 +85,7 @@ void TestInstallerWindow::sizeFollowsTheDesktopScale()
         QTest::qWait(500);
     }
     QProcess installer;
-    start(installer);
+    QVERIFY(start(installer));
     const QString window = windowOf(installer);
     QVERIFY2(!window.isEmpty(), installer.readAllStandardError().constData());
     const QString info = tool(QStringLiteral("xwininfo"), { "-shape", "-id", window });
@@ -114,14 +115,14 @@ void TestInstallerWindow::twoAccountsEachGetTheirOwnInstaller()
         QSKIP("needs root and setpriv to start the installer as two other accounts");
     QProcess first;
     QProcess second;
-    start(first, 47101);
-    start(second, 47102);
+    QVERIFY(start(first, 47101));
+    QVERIFY(start(second, 47102));
     QVERIFY2(!windowOf(first).isEmpty(), first.readAllStandardError().constData());
     QVERIFY2(!windowOf(second).isEmpty(), second.readAllStandardError().constData());
 
     // A second start by the first account hands over and shows nothing.
     QProcess again;
-    start(again, 47101);
+    QVERIFY(start(again, 47101));
     QVERIFY(again.waitForFinished(60000));
     QCOMPARE(again.exitCode(), 0);
     QVERIFY(!windowOf(first).isEmpty());
@@ -149,14 +150,16 @@ QString TestInstallerWindow::tool(const QString &program, const QStringList &arg
     return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
 }
 
-void TestInstallerWindow::start(QProcess &process, uid_t uid)
+bool TestInstallerWindow::start(QProcess &process, uid_t uid)
 {
     // Each account has a home of its own; the guard's files share one folder.
     const QString home = m_root.filePath(QStringLiteral("home%1").arg(uid));
     const QString runtime = home + QStringLiteral("/runtime");
     QDir().mkpath(runtime);
-    for (const QString &folder : { home, runtime })
-        QVERIFY(::chown(QFile::encodeName(folder).constData(), uid, uid) == 0);
+    for (const QString &folder : { home, runtime }) {
+        if (::chown(QFile::encodeName(folder).constData(), uid, uid) != 0)
+            return false;
+    }
     QProcessEnvironment environment = displayEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("HOME"), home);
@@ -171,7 +174,7 @@ void TestInstallerWindow::start(QProcess &process, uid_t uid)
                       { QStringLiteral("--reuid=%1").arg(uid),
                         QStringLiteral("--regid=%1").arg(uid), QStringLiteral("--clear-groups"),
                         installer });
-    QVERIFY(process.waitForStarted());
+    return process.waitForStarted();
 }
 
 QString TestInstallerWindow::windowOf(const QProcess &process)

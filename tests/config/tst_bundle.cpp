@@ -6,28 +6,15 @@
 #include "config/bundle.h"
 #include "config/installer_config.h"
 #include "support/script_run.h"
+#include "support/test_files.h"
 #include "support/test_paths.h"
 
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
+using TestFiles::readFile;
+using TestFiles::writeFile;
 
 class TestBundle : public QObject
 {

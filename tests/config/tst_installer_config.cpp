@@ -3,6 +3,7 @@
 #include "config/install_location.h"
 #include "config/installer_config.h"
 #include "config/program_files_folder.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,6 +40,7 @@ private slots:
     void oneSharedRecord();
 
 private:
+    // The path of a settings.ini with content; empty when it cannot be written.
     QString writeIni(const QByteArray &content);
 
     QScopedPointer<QTemporaryDir> m_dir;
@@ -54,10 +56,7 @@ void TestInstallerConfig::init()
 QString TestInstallerConfig::writeIni(const QByteArray &content)
 {
     const QString path = m_dir->filePath(QStringLiteral("settings.ini"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) < 0)
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
+    return TestFiles::writeFile(path, content) ? path : QString();
 }
 
 void TestInstallerConfig::noFileGivesTheDefaults()

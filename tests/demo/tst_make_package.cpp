@@ -8,6 +8,7 @@
 #include "engine/unpack/unzip_worker.h"
 #include "support/minisign_tool.h"
 #include "support/script_run.h"
+#include "support/test_files.h"
 #include "support/test_paths.h"
 
 #include <JlCompress.h>
@@ -29,33 +30,11 @@ QString packager()
     return TestPaths::sourceDir() + QStringLiteral("/scripts/make-package.sh");
 }
 
-void writeFile(const QString &path, const QByteArray &content, bool executable = false)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(content);
-    file.close();
-    if (executable)
-        file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
-}
+using TestFiles::executable;
+using TestFiles::filesBelow;
+using TestFiles::writeFile;
 
 const QDir::Filters everyFile = QDir::Files | QDir::Hidden | QDir::System;
-
-// Every file below folder, hidden ones included and links read through, by
-// relative path, with its content.
-QMap<QString, QByteArray> filesBelow(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, everyFile, QDirIterator::Subdirectories);
-    const QDir root(folder);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        file.open(QIODevice::ReadOnly);
-        files.insert(root.relativeFilePath(file.fileName()), file.readAll());
-    }
-    return files;
-}
 
 // The test's own count of what must be copied: the sizes of every file below
 // folder, hidden ones included, a link counting as the file it leads to.
@@ -130,15 +109,16 @@ void TestMakePackage::packsTheFolderAsTheInstallerUnpacksIt()
     QByteArray big(70000, '\0');
     for (int i = 0; i < big.size(); ++i)
         big[i] = char((i * 7919) % 251);
-    writeFile(product + QStringLiteral("/Velmar"),
-              "\x7f"
-              "ELF program",
-              true);
-    writeFile(product + QStringLiteral("/uninst.exe"), "#!/bin/sh\necho bye\n", true);
-    writeFile(product + QStringLiteral("/translations/velmar.zh_CN.qm"), "qm");
-    writeFile(product + QStringLiteral("/data/deep/nested/blob.bin"), big);
-    writeFile(product + QStringLiteral("/name with spaces.txt"), "spaced");
-    writeFile(product + QStringLiteral("/empty.txt"), QByteArray());
+    QVERIFY(writeFile(product + QStringLiteral("/Velmar"),
+                      "\x7f"
+                      "ELF program",
+                      executable()));
+    QVERIFY(
+        writeFile(product + QStringLiteral("/uninst.exe"), "#!/bin/sh\necho bye\n", executable()));
+    QVERIFY(writeFile(product + QStringLiteral("/translations/velmar.zh_CN.qm"), "qm"));
+    QVERIFY(writeFile(product + QStringLiteral("/data/deep/nested/blob.bin"), big));
+    QVERIFY(writeFile(product + QStringLiteral("/name with spaces.txt"), "spaced"));
+    QVERIFY(writeFile(product + QStringLiteral("/empty.txt"), QByteArray()));
     QVERIFY(QFile::link(product + QStringLiteral("/name with spaces.txt"),
                         product + QStringLiteral("/link.txt")));
     QVERIFY(QDir().mkpath(product + QStringLiteral("/logs")));
@@ -172,10 +152,10 @@ void TestMakePackage::packsHiddenEntriesAndCountsThem()
     // package carries them and bytesTotal counts them.
     QTemporaryDir work;
     const QString product = work.filePath(QStringLiteral("product"));
-    writeFile(product + QStringLiteral("/Velmar"), "program", true);
-    writeFile(product + QStringLiteral("/.settings"), "hidden file");
-    writeFile(product + QStringLiteral("/.git/config"), "hidden folder");
-    writeFile(product + QStringLiteral("/data/.cache"), "hidden below");
+    QVERIFY(writeFile(product + QStringLiteral("/Velmar"), "program", executable()));
+    QVERIFY(writeFile(product + QStringLiteral("/.settings"), "hidden file"));
+    QVERIFY(writeFile(product + QStringLiteral("/.git/config"), "hidden folder"));
+    QVERIFY(writeFile(product + QStringLiteral("/data/.cache"), "hidden below"));
     QVERIFY(QDir().mkpath(product + QStringLiteral("/.empty")));
 
     const QString zip = work.filePath(QStringLiteral("velmar.zip"));
@@ -204,18 +184,19 @@ void TestMakePackage::installsThroughTheInstallerToExactlyFullProgress()
     QByteArray big(300000, '\0');
     for (int i = 0; i < big.size(); ++i)
         big[i] = char((i * 2654435761u) >> 13);
-    writeFile(product + QStringLiteral("/Velmar"),
-              "\x7f"
-              "ELF program",
-              true);
-    writeFile(product + QStringLiteral("/uninst.exe"), "#!/bin/sh\necho bye\n", true);
-    writeFile(product + QStringLiteral("/empty.txt"), QByteArray());
-    writeFile(product + QStringLiteral("/data/blob.bin"), big);
-    writeFile(product + QStringLiteral("/data/.cache"), "hidden below");
-    writeFile(product + QStringLiteral("/.settings"), "[velmar]\nlanguage=zh_CN\n");
-    writeFile(product + QStringLiteral("/.config/velmar/prefs.ini"), "hidden in hidden");
-    writeFile(product + QStringLiteral("/.config/velmar/.state"), big.left(4097));
-    writeFile(product + QStringLiteral("/.tools/run.sh"), "#!/bin/sh\n", true);
+    QVERIFY(writeFile(product + QStringLiteral("/Velmar"),
+                      "\x7f"
+                      "ELF program",
+                      executable()));
+    QVERIFY(
+        writeFile(product + QStringLiteral("/uninst.exe"), "#!/bin/sh\necho bye\n", executable()));
+    QVERIFY(writeFile(product + QStringLiteral("/empty.txt"), QByteArray()));
+    QVERIFY(writeFile(product + QStringLiteral("/data/blob.bin"), big));
+    QVERIFY(writeFile(product + QStringLiteral("/data/.cache"), "hidden below"));
+    QVERIFY(writeFile(product + QStringLiteral("/.settings"), "[velmar]\nlanguage=zh_CN\n"));
+    QVERIFY(writeFile(product + QStringLiteral("/.config/velmar/prefs.ini"), "hidden in hidden"));
+    QVERIFY(writeFile(product + QStringLiteral("/.config/velmar/.state"), big.left(4097)));
+    QVERIFY(writeFile(product + QStringLiteral("/.tools/run.sh"), "#!/bin/sh\n", executable()));
     QVERIFY(QDir().mkpath(product + QStringLiteral("/logs")));
     QVERIFY(QDir().mkpath(product + QStringLiteral("/.empty")));
     // Links to files, one absolute and one relative inside a hidden folder.
@@ -293,10 +274,10 @@ void TestMakePackage::replacesAnExistingPackageWhole()
     QTemporaryDir work;
     const QString product = work.filePath(QStringLiteral("product"));
     const QString zip = work.filePath(QStringLiteral("velmar.zip"));
-    writeFile(product + QStringLiteral("/old.txt"), "old");
+    QVERIFY(writeFile(product + QStringLiteral("/old.txt"), "old"));
     QCOMPARE(ScriptRun::run(packager(), { product, zip }).exitCode, 0);
     QVERIFY(QFile::remove(product + QStringLiteral("/old.txt")));
-    writeFile(product + QStringLiteral("/new.txt"), "new!");
+    QVERIFY(writeFile(product + QStringLiteral("/new.txt"), "new!"));
 
     const ScriptRun run = ScriptRun::run(packager(), { product, zip });
     QCOMPARE(run.exitCode, 0);
@@ -307,7 +288,7 @@ void TestMakePackage::replacesAnExistingPackageWhole()
 void TestMakePackage::withoutBaseUrlLeavesPackageUrlToThePublisher()
 {
     QTemporaryDir work;
-    writeFile(work.filePath(QStringLiteral("product/a")), "abc");
+    QVERIFY(writeFile(work.filePath(QStringLiteral("product/a")), "abc"));
     const ScriptRun run = ScriptRun::run(
         packager(),
         { work.filePath(QStringLiteral("product")), work.filePath(QStringLiteral("p.zip")) });
@@ -319,12 +300,12 @@ void TestMakePackage::withoutBaseUrlLeavesPackageUrlToThePublisher()
 void TestMakePackage::printsTheChecksAndSignsWithAGivenKey()
 {
     QTemporaryDir work;
-    writeFile(work.filePath(QStringLiteral("product/Velmar")), "program", true);
+    QVERIFY(writeFile(work.filePath(QStringLiteral("product/Velmar")), "program", executable()));
     const MinisignKeyPair key = MinisignKeyPair::generate(work.path(), QStringLiteral("publisher"));
     QVERIFY(key.isValid());
     const QString zip = work.filePath(QStringLiteral("velmar.zip"));
     // A signature of an earlier build must not stay beside the new package.
-    writeFile(zip + QStringLiteral(".minisig"), "stale");
+    QVERIFY(writeFile(zip + QStringLiteral(".minisig"), "stale"));
 
     const ScriptRun plain
         = ScriptRun::run(packager(), { work.filePath(QStringLiteral("product")), zip });
@@ -339,9 +320,7 @@ void TestMakePackage::printsTheChecksAndSignsWithAGivenKey()
           QStringLiteral("-v"), QStringLiteral("2.3.4.5"), work.filePath(QStringLiteral("product")),
           zip, QStringLiteral("http://h/") });
     QVERIFY2(run.exitCode == 0, qPrintable(run.standardError));
-    QFile package(zip);
-    QVERIFY(package.open(QIODevice::ReadOnly));
-    const QByteArray bytes = package.readAll();
+    const QByteArray bytes = TestFiles::readFile(zip);
     const QString sha256 = settingsValue(run.standardOutput, QStringLiteral("packageSha256"));
     QCOMPARE(
         sha256,
@@ -355,9 +334,7 @@ void TestMakePackage::printsTheChecksAndSignsWithAGivenKey()
                               publicKey, QStringLiteral("-m"), zip })
                  .exitCode,
              0);
-    QFile signature(zip + QStringLiteral(".minisig"));
-    QVERIFY(signature.open(QIODevice::ReadOnly));
-    const QByteArray signatureFile = signature.readAll();
+    const QByteArray signatureFile = TestFiles::readFile(zip + QStringLiteral(".minisig"));
     PackageDigest digest(true, true);
     digest.addData(bytes.constData(), bytes.size());
     PackageTrust trust(sha256, publicKey);
@@ -399,15 +376,17 @@ void TestMakePackage::refusesWhatItCannotPackage()
     QFETCH(int, exitCode);
 
     QTemporaryDir work;
-    writeFile(work.filePath(QStringLiteral("product/Velmar")), "program", true);
-    writeFile(work.filePath(QStringLiteral("dangling/Velmar")), "program", true);
+    QVERIFY(writeFile(work.filePath(QStringLiteral("product/Velmar")), "program", executable()));
+    QVERIFY(writeFile(work.filePath(QStringLiteral("dangling/Velmar")), "program", executable()));
     QVERIFY(QFile::link(work.filePath(QStringLiteral("dangling/gone")),
                         work.filePath(QStringLiteral("dangling/link"))));
-    writeFile(work.filePath(QStringLiteral("hidden-dangling/Velmar")), "program", true);
+    QVERIFY(writeFile(work.filePath(QStringLiteral("hidden-dangling/Velmar")), "program",
+                      executable()));
     QVERIFY(QDir().mkpath(work.filePath(QStringLiteral("hidden-dangling/.config"))));
     QVERIFY(QFile::link(work.filePath(QStringLiteral("hidden-dangling/gone")),
                         work.filePath(QStringLiteral("hidden-dangling/.config/link"))));
-    writeFile(work.filePath(QStringLiteral("hidden-folder-link/Velmar")), "program", true);
+    QVERIFY(writeFile(work.filePath(QStringLiteral("hidden-folder-link/Velmar")), "program",
+                      executable()));
     QVERIFY(QFile::link(work.filePath(QStringLiteral("product")),
                         work.filePath(QStringLiteral("hidden-folder-link/.product"))));
     QVERIFY(QDir().mkpath(work.filePath(QStringLiteral("empty"))));

@@ -3,6 +3,7 @@
 #include "demo/link_argument.h"
 #include "demo/status_report.h"
 #include "demo/velmar_window.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,10 +17,7 @@ namespace {
 QMultiMap<QString, QString> readReport(const QString &path)
 {
     QMultiMap<QString, QString> values;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return values;
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    const QList<QByteArray> lines = TestFiles::readFile(path).split('\n');
     for (const QByteArray &line : lines) {
         const int equals = line.indexOf('=');
         if (equals > 0)
@@ -95,9 +93,7 @@ void TestVelmar::reportKeepsOneValuePerLine()
 void TestVelmar::reportFailsCleanlyWhereItCannotWrite()
 {
     QTemporaryDir work;
-    QFile blocker(work.filePath(QStringLiteral("file")));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    QVERIFY(TestFiles::writeFile(work.filePath(QStringLiteral("file")), QByteArray()));
     QString error;
     QVERIFY(!StatusReport().writeTo(work.filePath(QStringLiteral("file/status.txt")), &error));
     QVERIFY(!error.isEmpty());

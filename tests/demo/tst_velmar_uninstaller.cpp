@@ -3,6 +3,7 @@
 // everything else in the user's home exactly as it was. Every case runs in a
 // temporary home.
 #include "support/script_run.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,19 +13,8 @@
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(content);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+using TestFiles::readFile;
+using TestFiles::writeFile;
 
 QByteArray desktopEntry(const QString &exec)
 {
@@ -33,7 +23,8 @@ QByteArray desktopEntry(const QString &exec)
 
 // A home as the installer's registration leaves it, with neighbours that
 // must survive: another program, a folder whose name starts like ours, and
-// other applications' associations.
+// other applications' associations. complete tells whether all of it could
+// be made.
 class Home
 {
 public:
@@ -41,37 +32,38 @@ public:
     {
         installDir = path(QStringLiteral(".local/share/Velmar"));
         twinDir = installDir + QStringLiteral("2");
-        QDir().mkpath(installDir + QStringLiteral("/translations"));
-        QFile::copy(qEnvironmentVariable("VELMAR_PACKAGE_DIR") + QStringLiteral("/uninst.exe"),
-                    uninstaller());
-        writeFile(installDir + QStringLiteral("/Velmar"), "program");
-        writeFile(installDir + QStringLiteral("/translations/velmar.zh_CN.qm"), "qm");
-        writeFile(twinDir + QStringLiteral("/Velmar"), "another copy");
-
         const QString quoted = QLatin1Char('"') + installDir + QStringLiteral("/Velmar\"");
-        writeFile(path(QStringLiteral(".local/share/applications/Velmar/Velmar.desktop")),
-                  desktopEntry(quoted));
-        writeFile(path(QStringLiteral(".local/share/applications/velmar-url.desktop")),
-                  desktopEntry(quoted + QStringLiteral(" %u"))
-                      + "MimeType=x-scheme-handler/korvantvelmar;\n");
-        writeFile(path(QStringLiteral(".local/share/applications/other.desktop")),
-                  desktopEntry(QStringLiteral("/usr/bin/other")));
-        writeFile(path(QStringLiteral(".local/share/applications/twin.desktop")),
-                  desktopEntry(twinDir + QStringLiteral("/Velmar")));
-        writeFile(path(QStringLiteral("Desktop/Velmar.desktop")), desktopEntry(quoted));
-        writeFile(path(QStringLiteral("Desktop/notes.txt")),
-                  "Exec=" + installDir.toUtf8() + "/Velmar\n");
-        writeFile(path(QStringLiteral(".config/autostart/Velmar")), desktopEntry(quoted));
-        writeFile(path(QStringLiteral(".config/mimeapps.list")), mimeAppsBefore());
-        writeFile(path(QStringLiteral(".local/share/installer/uninstall/Velmar.ini")),
-                  "[General]\nDisplayName=Velmar\nUninstallString=\"\\\"" + installDir.toUtf8()
-                      + "\\\\uninst.exe\\\"\"\n");
-        writeFile(path(QStringLiteral(".local/share/installer/uninstall/Other.ini")),
-                  "[General]\nUninstallString=\"\\\"" + twinDir.toUtf8() + "/uninst.exe\\\"\"\n");
-        QDir().mkpath(path(QStringLiteral(".local/bin")));
-        QFile::link(installDir + QStringLiteral("/Velmar"),
-                    path(QStringLiteral(".local/bin/Velmar")));
-        QFile::link(twinDir + QStringLiteral("/Velmar"), path(QStringLiteral(".local/bin/twin")));
+        complete = writeFile(installDir + QStringLiteral("/Velmar"), "program")
+            && QFile::copy(qEnvironmentVariable("VELMAR_PACKAGE_DIR")
+                               + QStringLiteral("/uninst.exe"),
+                           uninstaller())
+            && writeFile(installDir + QStringLiteral("/translations/velmar.zh_CN.qm"), "qm")
+            && writeFile(twinDir + QStringLiteral("/Velmar"), "another copy")
+            && writeFile(path(QStringLiteral(".local/share/applications/Velmar/Velmar.desktop")),
+                         desktopEntry(quoted))
+            && writeFile(path(QStringLiteral(".local/share/applications/velmar-url.desktop")),
+                         desktopEntry(quoted + QStringLiteral(" %u"))
+                             + "MimeType=x-scheme-handler/korvantvelmar;\n")
+            && writeFile(path(QStringLiteral(".local/share/applications/other.desktop")),
+                         desktopEntry(QStringLiteral("/usr/bin/other")))
+            && writeFile(path(QStringLiteral(".local/share/applications/twin.desktop")),
+                         desktopEntry(twinDir + QStringLiteral("/Velmar")))
+            && writeFile(path(QStringLiteral("Desktop/Velmar.desktop")), desktopEntry(quoted))
+            && writeFile(path(QStringLiteral("Desktop/notes.txt")),
+                         "Exec=" + installDir.toUtf8() + "/Velmar\n")
+            && writeFile(path(QStringLiteral(".config/autostart/Velmar")), desktopEntry(quoted))
+            && writeFile(path(QStringLiteral(".config/mimeapps.list")), mimeAppsBefore())
+            && writeFile(path(QStringLiteral(".local/share/installer/uninstall/Velmar.ini")),
+                         "[General]\nDisplayName=Velmar\nUninstallString=\"\\\""
+                             + installDir.toUtf8() + "\\\\uninst.exe\\\"\"\n")
+            && writeFile(path(QStringLiteral(".local/share/installer/uninstall/Other.ini")),
+                         "[General]\nUninstallString=\"\\\"" + twinDir.toUtf8()
+                             + "/uninst.exe\\\"\"\n")
+            && QDir().mkpath(path(QStringLiteral(".local/bin")))
+            && QFile::link(installDir + QStringLiteral("/Velmar"),
+                           path(QStringLiteral(".local/bin/Velmar")))
+            && QFile::link(twinDir + QStringLiteral("/Velmar"),
+                           path(QStringLiteral(".local/bin/twin")));
     }
 
     static QByteArray mimeAppsBefore()
@@ -103,6 +95,7 @@ public:
 
     QString installDir;
     QString twinDir;
+    bool complete = false;
 
 private:
     QTemporaryDir m_home;
@@ -124,6 +117,7 @@ private slots:
 void TestVelmarUninstaller::removesWhatLeadsIntoTheFolderAndNothingElse()
 {
     Home home;
+    QVERIFY(home.complete);
     const ScriptRun run = home.uninstall();
     QVERIFY2(run.finished && run.exitCode == 0, qPrintable(run.standardError));
 
@@ -152,6 +146,7 @@ void TestVelmarUninstaller::removesWhatLeadsIntoTheFolderAndNothingElse()
 void TestVelmarUninstaller::dryRunOnlyTells()
 {
     Home home;
+    QVERIFY(home.complete);
     const ScriptRun run = home.uninstall({ QStringLiteral("--dry-run") });
     QCOMPARE(run.exitCode, 0);
     QVERIFY(run.standardOutput.contains(home.path(QStringLiteral("Desktop/Velmar.desktop"))));
@@ -163,6 +158,7 @@ void TestVelmarUninstaller::dryRunOnlyTells()
 void TestVelmarUninstaller::endsARunningProduct()
 {
     Home home;
+    QVERIFY(home.complete);
     // A real process whose executable lies in the install folder.
     const QString program = home.installDir + QStringLiteral("/Velmar");
     QFile::remove(program);
@@ -180,6 +176,7 @@ void TestVelmarUninstaller::endsARunningProduct()
 void TestVelmarUninstaller::refusesFoldersThatAreNotAnInstallation()
 {
     Home home;
+    QVERIFY(home.complete);
     // The product is missing: this may not be ours to delete.
     QVERIFY(QFile::remove(home.installDir + QStringLiteral("/Velmar")));
     ScriptRun run = home.uninstall();
@@ -192,7 +189,7 @@ void TestVelmarUninstaller::refusesFoldersThatAreNotAnInstallation()
     // take the home with it, even with the product beside it.
     const QString inHome = home.path(QStringLiteral("uninst.exe"));
     QVERIFY(QFile::copy(home.uninstaller(), inHome));
-    writeFile(home.path(QStringLiteral("Velmar")), "program");
+    QVERIFY(writeFile(home.path(QStringLiteral("Velmar")), "program"));
     run = ScriptRun::run(inHome, {}, home.environment(), home.path(QString()));
     QCOMPARE(run.exitCode, 1);
     QVERIFY(QFileInfo::exists(home.path(QStringLiteral("Velmar"))));

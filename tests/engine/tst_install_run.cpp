@@ -8,6 +8,7 @@
 #include "support/minisign_tool.h"
 #include "support/temporary_folder_variable.h"
 #include "support/temporary_home.h"
+#include "support/test_files.h"
 #include "support/zip_builder.h"
 
 #include <QtTest>
@@ -44,8 +45,8 @@ void TestInstallRun::init()
     QVERIFY(m_server.listen());
 
     ZipBuilder zip;
-    zip.addFile(QStringLiteral("Velmar"), "program", ZipBuilder::executable());
-    zip.addFile(QStringLiteral("uninst.exe"), "uninstaller", ZipBuilder::executable());
+    zip.addFile(QStringLiteral("Velmar"), "program", TestFiles::executable());
+    zip.addFile(QStringLiteral("uninst.exe"), "uninstaller", TestFiles::executable());
     zip.addFile(QStringLiteral("data/levels.dat"), QByteArray(300000, 'v'));
     const QString zipPath = m_home->path() + QStringLiteral("/velmar.zip");
     QVERIFY(zip.write(zipPath));
@@ -109,16 +110,13 @@ void TestInstallRun::installsWithoutWidgets()
 
     using Stage = InstallRun::Stage;
     QCOMPARE(stages, (QList<Stage> { Stage::Downloading, Stage::Unpacking, Stage::Finished }));
-    QFile program(m_config.installDir + QStringLiteral("/Velmar"));
-    QVERIFY(program.open(QIODevice::ReadOnly));
-    QCOMPARE(program.readAll(), QByteArray("program"));
+    QCOMPARE(TestFiles::readFile(m_config.installDir + QStringLiteral("/Velmar")),
+             QByteArray("program"));
     QCOMPARE(QFileInfo(m_config.installDir + QStringLiteral("/data/levels.dat")).size(), 300000);
     QVERIFY(holdsEarlierInstallation(m_config, m_config.installDir));
     // The log landed beside the product and tells the story to its end.
     QCOMPARE(QFileInfo(logPath).absolutePath(), QFileInfo(m_config.installDir).absoluteFilePath());
-    QFile log(logPath);
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    QVERIFY(log.readAll().contains("Installation succeeded"));
+    QVERIFY(TestFiles::readFile(logPath).contains("Installation succeeded"));
     // Nothing of the run is left: no run folder, no journal.
     QCOMPARE(leftInTemp(), QStringList());
     QCOMPARE(QDir(m_home->path() + QStringLiteral("/journals")).entryList(QDir::Files),
@@ -129,7 +127,7 @@ void TestInstallRun::failedRunTakesAwayWhatItMade()
 {
     // Refused once the install folder exists: the package lacks its uninstaller.
     ZipBuilder zip;
-    zip.addFile(QStringLiteral("Velmar"), "program", ZipBuilder::executable());
+    zip.addFile(QStringLiteral("Velmar"), "program", TestFiles::executable());
     QVERIFY(zip.write(m_home->path() + QStringLiteral("/incomplete.zip")));
     m_server.serveFile(QStringLiteral("/incomplete.zip"),
                        m_home->path() + QStringLiteral("/incomplete.zip"));
@@ -147,9 +145,7 @@ void TestInstallRun::failedRunTakesAwayWhatItMade()
              QDir(m_temp->path()).absoluteFilePath(leftInTemp().value(0)));
     QCOMPARE(QDir(QFileInfo(logPath).absolutePath()).entryList(QDir::Files),
              QStringList { QFileInfo(logPath).fileName() });
-    QFile log(logPath);
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    QVERIFY(log.readAll().contains("Installation failed (7)"));
+    QVERIFY(TestFiles::readFile(logPath).contains("Installation failed (7)"));
 }
 
 void TestInstallRun::olderSignedPackageIsNotReplayed()

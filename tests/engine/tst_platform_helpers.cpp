@@ -2,6 +2,8 @@
 // leaves the folder, free space of the right volume, finding and ending a
 // running program.
 #include "engine/platform_helpers.h"
+#include "support/test_files.h"
+#include "support/test_paths.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,12 +19,6 @@
 #endif
 
 namespace {
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
 
 #ifndef Q_OS_WIN
 quint64 statvfsFree(const QString &path)
@@ -95,13 +91,11 @@ void TestPlatformHelpers::removesWholeTreeWithHiddenAndReadOnlyEntries()
     QTemporaryDir temp;
     QVERIFY(temp.isValid());
     const QString root = temp.filePath(QStringLiteral("unpacked"));
-    QVERIFY(QDir().mkpath(root + QStringLiteral("/bin/deep/deeper")));
-    QVERIFY(QDir().mkpath(root + QStringLiteral("/.hidden-folder")));
-    QVERIFY(writeFile(root + QStringLiteral("/Velmar.exe"), "program"));
-    QVERIFY(writeFile(root + QStringLiteral("/.config"), "hidden"));
-    QVERIFY(writeFile(root + QStringLiteral("/.hidden-folder/file"), "x"));
-    QVERIFY(writeFile(root + QStringLiteral("/bin/deep/deeper/.keep"), ""));
-    QVERIFY(writeFile(root + QStringLiteral("/bin/readonly.dat"), "r"));
+    QVERIFY(TestFiles::writeFile(root + QStringLiteral("/Velmar.exe"), "program"));
+    QVERIFY(TestFiles::writeFile(root + QStringLiteral("/.config"), "hidden"));
+    QVERIFY(TestFiles::writeFile(root + QStringLiteral("/.hidden-folder/file"), "x"));
+    QVERIFY(TestFiles::writeFile(root + QStringLiteral("/bin/deep/deeper/.keep"), ""));
+    QVERIFY(TestFiles::writeFile(root + QStringLiteral("/bin/readonly.dat"), "r"));
     QVERIFY(
         QFile::setPermissions(root + QStringLiteral("/bin/readonly.dat"), QFileDevice::ReadOwner));
     QVERIFY(QFile::setPermissions(root + QStringLiteral("/bin/deep"),
@@ -120,9 +114,8 @@ void TestPlatformHelpers::removesLinksNotWhatTheyPointTo()
     QTemporaryDir temp;
     QVERIFY(temp.isValid());
     const QString outside = temp.filePath(QStringLiteral("outside"));
-    QVERIFY(QDir().mkpath(outside + QStringLiteral("/sub")));
-    QVERIFY(writeFile(outside + QStringLiteral("/keep.txt"), "keep"));
-    QVERIFY(writeFile(outside + QStringLiteral("/sub/keep.txt"), "keep"));
+    QVERIFY(TestFiles::writeFile(outside + QStringLiteral("/keep.txt"), "keep"));
+    QVERIFY(TestFiles::writeFile(outside + QStringLiteral("/sub/keep.txt"), "keep"));
 
     const QString root = temp.filePath(QStringLiteral("unpacked"));
     QVERIFY(QDir().mkpath(root + QStringLiteral("/inner")));
@@ -188,12 +181,12 @@ void TestPlatformHelpers::findsAndEndsAProcessInAnyLetterCase()
         + QStringLiteral(".exe")
 #endif
         ;
-    QVERIFY(QFile::copy(QStringLiteral(ENGINE_TEST_SLEEPER), program));
+    QVERIFY(QFile::copy(TestPaths::sleeper(), program));
     const QString name = QFileInfo(program).fileName();
     QCOMPARE(findProcess(name.toUpper()), qint64(0));
 
     QProcess process;
-    process.start(program, QStringList());
+    process.start(program, { QStringLiteral("--wait") });
     QVERIFY(process.waitForStarted());
     QCOMPARE(findProcess(name.toLower()), process.processId());
     QCOMPARE(findProcess(name.toUpper()), process.processId());

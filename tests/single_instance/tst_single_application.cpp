@@ -63,7 +63,7 @@ private Q_SLOTS:
     void handoverFrameRaisesInstanceStartedOnce()
     {
         QLocalSocket client;
-        connectClient(client);
+        QVERIFY(connectClient(client));
         client.write(frame(key(), HandoverConnection, 0));
         QTRY_COMPARE(m_started->count(), 1);
         client.disconnectFromServer();
@@ -76,7 +76,7 @@ private Q_SLOTS:
     {
         const QByteArray bytes = frame(key(), HandoverConnection, 0);
         QLocalSocket client;
-        connectClient(client);
+        QVERIFY(connectClient(client));
         int from = 0;
         for (int to : { 5, 8, 30, 62 }) {
             client.write(bytes.mid(from, to - from));
@@ -107,7 +107,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         QLocalSocket client;
-        connectClient(client);
+        QVERIFY(connectClient(client));
         client.write(bytes);
         // The primary hangs up on its own, without waiting for any body.
         QTRY_COMPARE(client.state(), QLocalSocket::UnconnectedState);
@@ -127,7 +127,7 @@ private Q_SLOTS:
     {
         QFETCH(quint8, kind);
         QLocalSocket client;
-        connectClient(client);
+        QVERIFY(connectClient(client));
         client.write(frame(key(), kind, 7) + "with the body");
         QTRY_COMPARE(m_messages->count(), 1);
         QCOMPARE(m_messages->at(0).at(0).value<quint32>(), 7u);
@@ -147,8 +147,8 @@ private Q_SLOTS:
         const QByteArray second = frame(key(), HandoverConnection, 2) + "two";
         QLocalSocket a;
         QLocalSocket b;
-        connectClient(a);
-        connectClient(b);
+        QVERIFY(connectClient(a));
+        QVERIFY(connectClient(b));
         a.write(first.left(20));
         b.write(second.left(40));
         a.flush();
@@ -166,10 +166,10 @@ private Q_SLOTS:
     }
 
 private:
-    void connectClient(QLocalSocket &client)
+    bool connectClient(QLocalSocket &client)
     {
         client.connectToServer(key());
-        QVERIFY(client.waitForConnected(5000));
+        return client.waitForConnected(5000);
     }
 
     // Lets the primary's side of the connection run for a moment.

@@ -1,4 +1,5 @@
 #include "support/http_test_server.h"
+#include "support/test_files.h"
 #include "support/wine_host.h"
 
 #include <QElapsedTimer>
@@ -120,12 +121,8 @@ bool HttpTestServer::listen()
 
 bool HttpTestServer::listenTls(const QString &certificatePath, const QString &keyPath)
 {
-    QFile certificateFile(certificatePath);
-    QFile keyFile(keyPath);
-    if (!certificateFile.open(QIODevice::ReadOnly) || !keyFile.open(QIODevice::ReadOnly))
-        return false;
-    m_certificate = QSslCertificate(certificateFile.readAll(), QSsl::Pem);
-    m_key = QSslKey(keyFile.readAll(), QSsl::Rsa, QSsl::Pem);
+    m_certificate = QSslCertificate(TestFiles::readFile(certificatePath), QSsl::Pem);
+    m_key = QSslKey(TestFiles::readFile(keyPath), QSsl::Rsa, QSsl::Pem);
     if (m_certificate.isNull() || m_key.isNull())
         return false;
 #ifdef Q_OS_WIN
@@ -141,10 +138,8 @@ bool HttpTestServer::startTlsRelay(const QString &certificatePath, const QString
     m_relayFolder = std::make_unique<QTemporaryDir>();
     const QString alive = m_relayFolder->filePath(QStringLiteral("alive"));
     const QString portFile = m_relayFolder->filePath(QStringLiteral("port"));
-    QFile aliveFile(alive);
-    if (!m_relayFolder->isValid() || !aliveFile.open(QIODevice::WriteOnly))
+    if (!m_relayFolder->isValid() || !TestFiles::writeFile(alive, QByteArray()))
         return false;
-    aliveFile.close();
     const QString relay = qEnvironmentVariable("INSTALLER_SOURCE_DIR")
         + QStringLiteral("/tests/support/tls_relay.py");
     if (!wine_host::startDetached(QStringLiteral("/usr/bin/python3"),
@@ -153,12 +148,9 @@ bool HttpTestServer::startTlsRelay(const QString &certificatePath, const QString
         return false;
     QElapsedTimer waited;
     waited.start();
-    QFile written(portFile);
-    while (!written.exists() && waited.elapsed() < 20000)
+    while (!QFile::exists(portFile) && waited.elapsed() < 20000)
         QThread::msleep(20);
-    if (!written.open(QIODevice::ReadOnly))
-        return false;
-    m_relayPort = written.readAll().trimmed().toUShort();
+    m_relayPort = TestFiles::readFile(portFile).trimmed().toUShort();
     m_tls = m_relayPort != 0;
     return m_tls;
 }

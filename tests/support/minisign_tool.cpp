@@ -1,4 +1,5 @@
 #include "support/minisign_tool.h"
+#include "support/test_files.h"
 #include "support/wine_host.h"
 
 #include <QDir>
@@ -52,11 +53,8 @@ MinisignKeyPair MinisignKeyPair::generate(const QString &folder, const QString &
                        QStringLiteral("-p"), publicPath, QStringLiteral("-s"), secretPath },
                      publicPath))
         return pair;
-    QFile publicFile(publicPath);
-    if (!publicFile.open(QIODevice::ReadOnly))
-        return pair;
     // The second line of the public key file is the key itself.
-    const QList<QByteArray> lines = publicFile.readAll().split('\n');
+    const QList<QByteArray> lines = TestFiles::readFile(publicPath).split('\n');
     pair.publicKeyLine = QString::fromLatin1(lines.value(1).trimmed());
     pair.secretKeyPath = secretPath;
     return pair;

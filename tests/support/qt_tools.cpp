@@ -1,4 +1,5 @@
 #include "support/qt_tools.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,8 +41,7 @@ QString packResource(const QString &output, const QMap<QString, QByteArray> &fil
     int index = 0;
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
         const QString local = QStringLiteral("file%1").arg(index++);
-        QFile content(work.filePath(local));
-        if (!content.open(QIODevice::WriteOnly) || content.write(it.value()) != it.value().size())
+        if (!TestFiles::writeFile(work.filePath(local), it.value()))
             return QStringLiteral("cannot write %1").arg(local);
         xml.writeStartElement(QStringLiteral("file"));
         xml.writeAttribute(QStringLiteral("alias"), it.key());

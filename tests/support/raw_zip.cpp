@@ -1,6 +1,6 @@
 #include "support/raw_zip.h"
+#include "support/test_files.h"
 
-#include <QFile>
 #include <QtEndian>
 
 #include <zlib.h>
@@ -119,7 +119,5 @@ bool RawZip::write(const QString &path) const
     put32(end, quint32(body.size()));
     put16(end, 0);
 
-    QFile file(path);
-    const QByteArray all = body + directory + end;
-    return file.open(QIODevice::WriteOnly) && file.write(all) == all.size();
+    return TestFiles::writeFile(path, body + directory + end);
 }

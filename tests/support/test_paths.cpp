@@ -14,4 +14,9 @@ QString outputDir()
     return qEnvironmentVariable("INSTALLER_OUTPUT_DIR");
 }
 
+QString sleeper()
+{
+    return qEnvironmentVariable("TEST_SLEEPER");
+}
+
 } // namespace TestPaths

@@ -13,18 +13,6 @@ const quint32 unixFolderMode = 040755;
 
 } // namespace
 
-QFileDevice::Permissions ZipBuilder::regular()
-{
-    return QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
-        | QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-}
-
-QFileDevice::Permissions ZipBuilder::executable()
-{
-    return regular() | QFileDevice::ExeOwner | QFileDevice::ExeUser | QFileDevice::ExeGroup
-        | QFileDevice::ExeOther;
-}
-
 void ZipBuilder::addFile(const QString &name, const QByteArray &content,
                          QFileDevice::Permissions permissions)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/test_files.h"
+
 #include <QByteArray>
 #include <QFileDevice>
 #include <QList>
@@ -10,18 +12,15 @@
 // paths, drive letters, ".." steps, links that lead outside).
 //
 //     ZipBuilder zip;
-//     zip.addFile("Velmar.exe", programBytes, ZipBuilder::executable());
+//     zip.addFile("Velmar.exe", programBytes, TestFiles::executable());
 //     zip.addFolder("data/");
 //     zip.addLink("current", "data");
 //     QVERIFY(zip.write(dir.filePath("package.zip")));
 class ZipBuilder
 {
 public:
-    static QFileDevice::Permissions regular(); // rw-r--r--
-    static QFileDevice::Permissions executable(); // rwxr-xr-x
-
     void addFile(const QString &name, const QByteArray &content,
-                 QFileDevice::Permissions permissions = regular());
+                 QFileDevice::Permissions permissions = TestFiles::regular());
     // A folder entry; name should end with "/".
     void addFolder(const QString &name);
     // A symbolic link entry (Unix mode 120777) whose content is target.

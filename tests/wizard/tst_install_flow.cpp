@@ -9,6 +9,8 @@
 #include "engine/registration/registration.h"
 #include "support/http_test_server.h"
 #include "support/message_box_answerer.h"
+#include "support/test_files.h"
+#include "support/test_paths.h"
 #include "support/windows_traces.h"
 #include "support/zip_builder.h"
 
@@ -27,32 +29,11 @@
 
 namespace {
 
+using TestFiles::filesBelow;
+using TestFiles::readFile;
+using TestFiles::writeFile;
+
 constexpr int installTimeoutMs = 60000;
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
-// Relative path -> contents of every file below folder.
-QMap<QString, QByteArray> treeOf(const QString &folder)
-{
-    QMap<QString, QByteArray> tree;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        tree.insert(QDir(folder).relativeFilePath(path), readAll(path));
-    }
-    return tree;
-}
 
 } // namespace
 
@@ -127,11 +108,11 @@ void TstInstallFlow::cleanup()
 
 bool TstInstallFlow::makeProduct()
 {
-    QFile program(qEnvironmentVariable("FAKE_PRODUCT"));
-    if (!program.open(QIODevice::ReadOnly))
+    const QByteArray program = readFile(TestPaths::sleeper());
+    if (program.isEmpty())
         return false;
     m_product.clear();
-    m_product.insert(installerConfig()->programName, program.readAll());
+    m_product.insert(installerConfig()->programName, program);
     m_product.insert(QStringLiteral("uninst.exe"), "#!/bin/sh\nexit 0\n");
     m_product.insert(QStringLiteral("data/readme.txt"), "Velmar readme\n");
     m_product.insert(QStringLiteral("data/levels/one.dat"), QByteArray(70000, 'x'));
@@ -140,12 +121,12 @@ bool TstInstallFlow::makeProduct()
     for (auto it = m_product.cbegin(); it != m_product.cend(); ++it) {
         const bool isProgram = it.key() == installerConfig()->programName;
         zip.addFile(it.key(), it.value(),
-                    isProgram ? ZipBuilder::executable() : ZipBuilder::regular());
+                    isProgram ? TestFiles::executable() : TestFiles::regular());
     }
     const QString zipPath = QDir(m_home.path()).absoluteFilePath(QStringLiteral("package.zip"));
     if (!zip.write(zipPath))
         return false;
-    m_package = readAll(zipPath);
+    m_package = readFile(zipPath);
     m_productSize = zip.contentSize();
     return !m_package.isEmpty();
 }
@@ -183,7 +164,7 @@ void TstInstallFlow::fullInstallSucceedsAndLaunches()
 
     // Every file of the product, with its contents, and the run's log
     // beside it: paths, the download attempt, each registration write.
-    QMap<QString, QByteArray> installed = treeOf(config->installDir);
+    QMap<QString, QByteArray> installed = filesBelow(config->installDir);
     const QString log = QString::fromUtf8(installed.take(QStringLiteral("installer.log")));
     QCOMPARE(installed, m_product);
     const QStringList expectedLines = {
@@ -220,7 +201,7 @@ void TstInstallFlow::fullInstallSucceedsAndLaunches()
                          { QStringLiteral("*.desktop") }, QDir::Files);
     bool startsProgram = false;
     while (entries.hasNext()) {
-        if (readAll(entries.next()).contains(program.toUtf8()))
+        if (readFile(entries.next()).contains(program.toUtf8()))
             startsProgram = true;
     }
     QVERIFY2(startsProgram, "no menu entry starts the installed program");
@@ -236,7 +217,7 @@ void TstInstallFlow::fullInstallSucceedsAndLaunches()
     const QString record
         = QDir(config->installDir).absoluteFilePath(QStringLiteral("launched_from.txt"));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 20000);
-    QTRY_COMPARE(QString::fromLocal8Bit(readAll(record)), config->installDir);
+    QTRY_COMPARE(QString::fromLocal8Bit(readFile(record)), config->installDir);
 }
 
 void TstInstallFlow::percentageNeverPassesHundred()
@@ -293,7 +274,7 @@ void TstInstallFlow::damagedPackageFails()
     QCOMPARE(answerer.count(), 1);
     QVERIFY2(answerer.texts().first().startsWith(QStringLiteral("Failed to install(")),
              qPrintable(answerer.texts().first()));
-    QVERIFY(treeOf(installerConfig()->installDir).isEmpty());
+    QVERIFY(filesBelow(installerConfig()->installDir).isEmpty());
     // No unpacked leftovers: the run's folder keeps only its log, which the
     // failure page offers.
     const QStringList runs
@@ -302,7 +283,7 @@ void TstInstallFlow::damagedPackageFails()
     const QDir run(QDir(tempFolder()).absoluteFilePath(runs.first()));
     QCOMPARE(run.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList { QStringLiteral("installer.log") });
-    QVERIFY(readAll(run.absoluteFilePath(QStringLiteral("installer.log")))
+    QVERIFY(readFile(run.absoluteFilePath(QStringLiteral("installer.log")))
                 .contains("Installation failed"));
     QVERIFY(!QFileInfo::exists(installerConfig()->installDir));
     QVERIFY(m_wizard.child<QPushButton>("view_log")->isEnabled());
@@ -323,7 +304,7 @@ void TstInstallFlow::uncreatableInstallDirCopiesNothing()
     QCOMPARE(m_wizard.currentPage(), int(FailurePage));
     QCOMPARE(answerer.texts(),
              QStringList { QStringLiteral("Failed to install(Target dir is not exist.)") });
-    QCOMPARE(readAll(blocker), QByteArray("keep me"));
+    QCOMPARE(readFile(blocker), QByteArray("keep me"));
     // No file of the product reached any folder of the home.
     QDirIterator it(m_home.path(), { installerConfig()->programName }, QDir::Files,
                     QDirIterator::Subdirectories);
@@ -403,14 +384,14 @@ void TstInstallFlow::folderWithOtherFilesAsksFirst()
     if (answer == QLatin1String("No")) {
         QTest::qWait(200);
         QCOMPARE(m_wizard.currentPage(), int(StartPage));
-        QCOMPARE(treeOf(config->installDir).keys(),
+        QCOMPARE(filesBelow(config->installDir).keys(),
                  QStringList { QStringLiteral("data/readme.txt") });
         QCOMPARE(m_server->requestCount(QStringLiteral("/velmar.zip")), 0);
         return;
     }
     QTRY_COMPARE_WITH_TIMEOUT(m_wizard.currentPage(), int(SuccessPage), installTimeoutMs);
     // The package's readme replaces the user's: the user said yes.
-    QCOMPARE(readAll(users), m_product.value(QStringLiteral("data/readme.txt")));
+    QCOMPARE(readFile(users), m_product.value(QStringLiteral("data/readme.txt")));
 }
 
 void TstInstallFlow::upgradeAsksNothing()
@@ -436,7 +417,7 @@ void TstInstallFlow::packageWithoutProgramFails()
     zip.addFile(QStringLiteral("data/readme.txt"), "readme");
     const QString zipPath = QDir(m_home.path()).absoluteFilePath(QStringLiteral("incomplete.zip"));
     QVERIFY(zip.write(zipPath));
-    installerConfig()->packageUrl = serveFile(QStringLiteral("velmar.zip"), readAll(zipPath));
+    installerConfig()->packageUrl = serveFile(QStringLiteral("velmar.zip"), readFile(zipPath));
     MessageBoxAnswerer answerer(QStringLiteral("OK"));
 
     QVERIFY(runInstall());
@@ -454,13 +435,13 @@ void TstInstallFlow::progressFillsTheSecondHalfWhileUnpacking()
 {
     // Many small files, so unpacking takes a while.
     ZipBuilder zip;
-    zip.addFile(installerConfig()->programName, "program", ZipBuilder::executable());
+    zip.addFile(installerConfig()->programName, "program", TestFiles::executable());
     zip.addFile(QStringLiteral("uninst.exe"), "uninstaller");
     for (int i = 0; i < 3000; ++i)
         zip.addFile(QStringLiteral("data/%1.txt").arg(i), QByteArray(2000, 'd'));
     const QString zipPath = QDir(m_home.path()).absoluteFilePath(QStringLiteral("many.zip"));
     QVERIFY(zip.write(zipPath));
-    installerConfig()->packageUrl = serveFile(QStringLiteral("velmar.zip"), readAll(zipPath));
+    installerConfig()->packageUrl = serveFile(QStringLiteral("velmar.zip"), readFile(zipPath));
 
     m_wizard.show();
     auto *bar = m_wizard.page<InstallWidget>()->findChild<QProgressBar *>();

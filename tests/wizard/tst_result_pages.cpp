@@ -4,6 +4,9 @@
 #include "config/startup_environment.h"
 #include "wizard_harness.h"
 
+#include "support/test_files.h"
+#include "support/test_paths.h"
+
 #include <QDesktopServices>
 #include <QFile>
 #include <QUrl>
@@ -57,7 +60,7 @@ void TstResultPages::launchStartsProductInInstallDirAndCloses()
         = QDir(m_home.path()).absoluteFilePath(QStringLiteral("Pro ducts/Velmar"));
     QVERIFY(QDir().mkpath(installDir));
     const QString program = QDir(installDir).absoluteFilePath(installerConfig()->programName);
-    QVERIFY(QFile::copy(qEnvironmentVariable("FAKE_PRODUCT"), program));
+    QVERIFY(QFile::copy(TestPaths::sleeper(), program));
     installerConfig()->installDir = installDir;
     // The installer's own working folder is somewhere else, and its start
     // set a scale of its own that the product must not inherit.
@@ -75,11 +78,8 @@ void TstResultPages::launchStartsProductInInstallDirAndCloses()
     QVERIFY(!window->isVisible());
     const QString record = QDir(installDir).absoluteFilePath(QStringLiteral("launched_from.txt"));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 20000);
-    const auto recorded = [&record] {
-        QFile file(record);
-        return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
-    };
-    QTRY_COMPARE(recorded(), installDir + QStringLiteral("\nunset"));
+    QTRY_COMPARE(QString::fromLocal8Bit(TestFiles::readFile(record)),
+                 installDir + QStringLiteral("\nunset"));
     qunsetenv("QT_SCALE_FACTOR");
 }
 

@@ -5,6 +5,7 @@
 
 #include "support/http_test_server.h"
 #include "support/message_box_answerer.h"
+#include "support/test_paths.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -298,7 +299,7 @@ QProcess *TstStartingWidget::startRunningProduct()
     QDir().mkpath(folder);
     const QString program = QDir(folder).absoluteFilePath(installerConfig()->programName);
     QFile::remove(program);
-    if (!QFile::copy(qEnvironmentVariable("FAKE_PRODUCT"), program))
+    if (!QFile::copy(TestPaths::sleeper(), program))
         return nullptr;
     auto *process = new QProcess(this);
     process->start(program, { QStringLiteral("--wait") });

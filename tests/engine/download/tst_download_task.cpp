@@ -7,7 +7,9 @@
 #include "support/http_test_proxy.h"
 #include "support/http_test_server.h"
 #include "support/minisign_tool.h"
+#include "support/scoped_certificate_trust.h"
 #include "support/test_certificate.h"
+#include "support/test_files.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
@@ -16,7 +18,6 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QSslConfiguration>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -36,11 +37,8 @@ QByteArray randomBytes(int size)
     return bytes;
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using TestFiles::readFile;
+using TestFiles::writeFile;
 
 // Runs one download to its end and keeps everything it said.
 struct Run
@@ -296,11 +294,7 @@ void TestDownloadTask::ignoresStartWhileInFlight()
 
 void TestDownloadTask::replacesExistingFile()
 {
-    {
-        QFile old(packagePath());
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write(QByteArray(5000, 'o'));
-    }
+    QVERIFY(writeFile(packagePath(), QByteArray(5000, 'o')));
     const QByteArray body = randomBytes(1000);
     m_server->serveData(QStringLiteral("/package.zip"), body);
     const Run run
@@ -325,11 +319,7 @@ void TestDownloadTask::neverWritesThroughPlantedLink()
     // Someone else's link at the temporary name must not turn the download
     // into a write to the file it points at.
     const QString victim = m_dir->filePath(QStringLiteral("victim.txt"));
-    {
-        QFile file(victim);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("precious");
-    }
+    QVERIFY(writeFile(victim, "precious"));
     QVERIFY(QFile::link(victim, temporaryPath()));
     const QByteArray body = randomBytes(4000);
     m_server->serveData(QStringLiteral("/package.zip"), body);
@@ -358,12 +348,9 @@ void TestDownloadTask::verifiesServerCertificate()
     QVERIFY(!QFileInfo::exists(packagePath()));
     QVERIFY(!QFileInfo::exists(temporaryPath()));
 
-    const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
-    QSslConfiguration trusting = original;
-    trusting.addCaCertificates(certificate.certificatePath);
-    QSslConfiguration::setDefaultConfiguration(trusting);
+    ScopedCertificateTrust trust(certificate.certificatePath);
+    QVERIFY(trust.isValid());
     const Run trusted = download(url, packagePath());
-    QSslConfiguration::setDefaultConfiguration(original);
     QCOMPARE(trusted.error(), int(NoError));
     QVERIFY(readFile(packagePath()) == body);
 }
@@ -393,12 +380,9 @@ void TestDownloadTask::refusesRedirectFromHttpsToHttp()
     tls.redirect(QStringLiteral("/package.zip"),
                  m_server->url(QStringLiteral("/package.zip")).toEncoded());
 
-    const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
-    QSslConfiguration trusting = original;
-    trusting.addCaCertificates(certificate.certificatePath);
-    QSslConfiguration::setDefaultConfiguration(trusting);
+    ScopedCertificateTrust trust(certificate.certificatePath);
+    QVERIFY(trust.isValid());
     const Run run = download(tls.url(QStringLiteral("/package.zip")).toString(), packagePath());
-    QSslConfiguration::setDefaultConfiguration(original);
 
     QCOMPARE(run.error(), int(DownloadFailed));
     QCOMPARE(tls.requestCount(QStringLiteral("/package.zip")), 3);
@@ -562,12 +546,7 @@ QByteArray TestDownloadTask::signedPackage(const QString &name, const QByteArray
 {
     // Signed under the name it is served as: the signature names its file.
     const QString path = m_dir->filePath(QStringLiteral("served/") + name);
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size())
-        return QByteArray();
-    file.close();
-    if (!key.sign(path))
+    if (!writeFile(path, body) || !key.sign(path))
         return QByteArray();
     return readFile(path + QStringLiteral(".minisig"));
 }
@@ -592,14 +571,11 @@ void TestDownloadTask::installsCheckedPackageOverHttps()
     const QString sha256
         = QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex());
 
-    const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
-    QSslConfiguration trusting = original;
-    trusting.addCaCertificates(certificate.certificatePath);
-    QSslConfiguration::setDefaultConfiguration(trusting);
+    ScopedCertificateTrust trust(certificate.certificatePath);
+    QVERIFY(trust.isValid());
     const Run run
         = download(server.url(QStringLiteral("/dl/package.zip")).toString(), packagePath(),
                    [&](DownloadTask &task) { task.setPackageChecks(sha256, trustedKeys()); });
-    QSslConfiguration::setDefaultConfiguration(original);
 
     QCOMPARE(run.results.size(), 1);
     QVERIFY2(run.error() == NoError, qPrintable(run.message()));

@@ -3,10 +3,11 @@
 #include "platform/unix/desktop_entry.h"
 #include "platform/unix/freedesktop.h"
 #include "platform/unix/mime_apps.h"
+#include "support/desktop_file_problems.h"
+#include "support/test_files.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -16,21 +17,6 @@ namespace {
 QString fromStd(const std::string &text)
 {
     return QString::fromStdString(text);
-}
-
-// Runs desktop-file-validate; gives its complaints, empty when it is happy.
-QString validationErrors(const QString &path)
-{
-    QProcess validator;
-    validator.setProcessChannelMode(QProcess::MergedChannels);
-    validator.start(QStringLiteral("desktop-file-validate"), { path });
-    if (!validator.waitForFinished(60000))
-        return QStringLiteral("desktop-file-validate did not finish");
-    const QString output = QString::fromUtf8(validator.readAll());
-    if (validator.exitCode() != 0 || output.contains(QLatin1String("error"), Qt::CaseInsensitive)
-        || output.contains(QLatin1String("warning"), Qt::CaseInsensitive))
-        return output.isEmpty() ? QStringLiteral("exit code %1").arg(validator.exitCode()) : output;
-    return QString();
 }
 
 } // namespace
@@ -149,7 +135,7 @@ void TestDesktopFiles::validatorAcceptsAwkwardEntries()
             std::string error;
             QVERIFY(platform::writeFileAtomically(
                 path.toStdString(), platform::desktopEntryText(written), 0644, &error));
-            const QString errors = validationErrors(path);
+            const QString errors = desktopFileProblems(path);
             QVERIFY2(errors.isEmpty(), qPrintable(errors));
         }
     }
@@ -214,9 +200,7 @@ void TestDesktopFiles::atomicWriteKeepsLinkedFile()
     std::string error;
     QVERIFY(platform::writeFileAtomically(link.toStdString(), "new\n", 0600, &error));
     QVERIFY(QFileInfo(link).isSymLink());
-    QFile file(real);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("new\n"));
+    QCOMPARE(TestFiles::readFile(real), QByteArray("new\n"));
     QCOMPARE(QFileInfo(real).permissions() & (QFile::ReadOther | QFile::WriteOwner),
              QFile::Permissions(QFile::WriteOwner));
     // No temporary file left behind.
@@ -248,10 +232,7 @@ void TestDesktopFiles::programLinkNeverReplacesAFile()
 
     // A file of the user's own is left as it is.
     const QString own = bin + QStringLiteral("/tool");
-    QFile file(own);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("#!/bin/sh\n");
-    file.close();
+    QVERIFY(TestFiles::writeFile(own, "#!/bin/sh\n"));
     QVERIFY(!platform::linkProgram(own.toStdString(), "/opt/new/Velmar.exe", &error));
     QVERIFY(fromStd(error).contains(QLatin1String("not a link")));
     QVERIFY(!QFileInfo(own).isSymLink());

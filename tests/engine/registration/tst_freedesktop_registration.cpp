@@ -3,7 +3,9 @@
 // the program link and the uninstall record.
 #include "config/installer_config.h"
 #include "engine/registration/registration.h"
+#include "support/desktop_file_problems.h"
 #include "support/temporary_home.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,38 +15,8 @@
 #include <QStandardPaths>
 #include <QtTest>
 
-namespace {
-
-QString readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-bool writeFile(const QString &path, const QByteArray &contents, QFile::Permissions permissions = {})
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
-        return false;
-    file.close();
-    return permissions == QFile::Permissions() || file.setPermissions(permissions);
-}
-
-QString validationErrors(const QString &path)
-{
-    QProcess validator;
-    validator.setProcessChannelMode(QProcess::MergedChannels);
-    validator.start(QStringLiteral("desktop-file-validate"), { path });
-    if (!validator.waitForFinished(60000))
-        return QStringLiteral("desktop-file-validate did not finish");
-    const QString output = QString::fromUtf8(validator.readAll());
-    if (validator.exitCode() != 0 || !output.trimmed().isEmpty())
-        return path + QStringLiteral(": ") + output;
-    return QString();
-}
-
-} // namespace
+using TestFiles::readText;
+using TestFiles::writeFile;
 
 class TestFreedesktopRegistration : public QObject
 {
@@ -61,7 +33,7 @@ private slots:
     void singleOperations();
 
 private:
-    InstallerConfig productIn(const QString &installDir);
+    bool productIn(const QString &installDir, InstallerConfig *config);
 
     TemporaryHome *m_home = nullptr;
 };
@@ -78,24 +50,25 @@ void TestFreedesktopRegistration::cleanup()
     m_home = nullptr;
 }
 
-InstallerConfig TestFreedesktopRegistration::productIn(const QString &installDir)
+// The record of a product installed in installDir, and its files there.
+bool TestFreedesktopRegistration::productIn(const QString &installDir, InstallerConfig *config)
 {
-    InstallerConfig config;
-    config.productName = QStringLiteral("Velmar");
-    config.productText = QStringLiteral("Velmar \"Pro\" 100% \u00fc\u7ef4 \\ $HOME");
-    config.productVersion = QStringLiteral("2.1.0.7");
-    config.publisher = QStringLiteral("Korvant");
-    config.protocol = QStringLiteral("korvantvelmar");
-    config.protocolDescription = QStringLiteral("Velmar links");
-    config.supportUrl = QStringLiteral("https://support.example/velmar");
-    config.installDir = installDir;
-    config.bytesTotal = 1025;
-    config.autoStart = true;
+    *config = InstallerConfig();
+    config->productName = QStringLiteral("Velmar");
+    config->productText = QStringLiteral("Velmar \"Pro\" 100% \u00fc\u7ef4 \\ $HOME");
+    config->productVersion = QStringLiteral("2.1.0.7");
+    config->publisher = QStringLiteral("Korvant");
+    config->protocol = QStringLiteral("korvantvelmar");
+    config->protocolDescription = QStringLiteral("Velmar links");
+    config->supportUrl = QStringLiteral("https://support.example/velmar");
+    config->installDir = installDir;
+    config->bytesTotal = 1025;
+    config->autoStart = true;
     // The installed program and its uninstaller, as the package brings them.
-    const QFile::Permissions executable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-    writeFile(installDir + QStringLiteral("/Velmar.exe"), "#!/bin/sh\n", executable);
-    writeFile(installDir + QStringLiteral("/uninst.exe"), "#!/bin/sh\n", executable);
-    return config;
+    return writeFile(installDir + QStringLiteral("/Velmar.exe"), "#!/bin/sh\n",
+                     TestFiles::executable())
+        && writeFile(installDir + QStringLiteral("/uninst.exe"), "#!/bin/sh\n",
+                     TestFiles::executable());
 }
 
 void TestFreedesktopRegistration::registersEverything()
@@ -112,7 +85,8 @@ void TestFreedesktopRegistration::registersEverything()
                       "[Added Associations]\nimage/png=gimp.desktop;\n"));
 
     const QString installDir = m_home->path() + QStringLiteral("/Apps/My \"Velmar\" 100%");
-    const InstallerConfig config = productIn(installDir);
+    InstallerConfig config;
+    QVERIFY(productIn(installDir, &config));
     const QString program = installDir + QStringLiteral("/Velmar.exe");
     registerInstallation(config);
 
@@ -130,15 +104,15 @@ void TestFreedesktopRegistration::registersEverything()
     // string values want), its percent sign doubled.
     const QString exec = QStringLiteral("Exec=\"%1/Apps/My \\\\\"Velmar\\\\\" 100%%/Velmar.exe\"")
                              .arg(m_home->path());
-    const QString launcher = readAll(menuEntry);
+    const QString launcher = readText(menuEntry);
     QVERIFY2(launcher.contains(exec + QLatin1Char('\n')), qPrintable(launcher));
     QVERIFY(
         launcher.contains(QStringLiteral("Name=Velmar \"Pro\" 100% \u00fc\u7ef4 \\\\ $HOME\n")));
-    QCOMPARE(readAll(desktopEntry), launcher);
-    QCOMPARE(readAll(autostartEntry), launcher);
+    QCOMPARE(readText(desktopEntry), launcher);
+    QCOMPARE(readText(autostartEntry), launcher);
     QVERIFY(QFileInfo(desktopEntry).permissions() & QFile::ExeOwner);
 
-    const QString handlerText = readAll(handler);
+    const QString handlerText = readText(handler);
     QVERIFY(handlerText.contains(exec + QStringLiteral(" %u\n")));
     QVERIFY(handlerText.contains(QStringLiteral("MimeType=x-scheme-handler/korvantvelmar;\n")));
     QVERIFY(handlerText.contains(QStringLiteral("NoDisplay=true\n")));
@@ -147,11 +121,11 @@ void TestFreedesktopRegistration::registersEverything()
     if (QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate")).isEmpty())
         QSKIP("desktop-file-validate is not installed (Debian package desktop-file-utils)");
     for (const QString &entry : entries) {
-        const QString errors = validationErrors(entry);
+        const QString errors = desktopFileProblems(entry);
         QVERIFY2(errors.isEmpty(), qPrintable(errors));
     }
 
-    const QString list = readAll(mimeapps);
+    const QString list = readText(mimeapps);
     QVERIFY(list.contains(QStringLiteral("text/html=firefox.desktop;\n")));
     QVERIFY(list.contains(QStringLiteral("[Added Associations]\nimage/png=gimp.desktop;\n")));
     QVERIFY(list.contains(
@@ -163,7 +137,7 @@ void TestFreedesktopRegistration::registersEverything()
     QCOMPARE(QFileInfo(link).symLinkTarget(), program);
 
     const QString record
-        = readAll(m_home->dataHome() + QStringLiteral("/installer/uninstall/Velmar.ini"));
+        = readText(m_home->dataHome() + QStringLiteral("/installer/uninstall/Velmar.ini"));
     const QString uninstaller
         = QStringLiteral("\"%1/Apps/My \\\\\"Velmar\\\\\" 100%/uninst.exe\"").arg(m_home->path());
     QCOMPARE(record,
@@ -193,7 +167,8 @@ void TestFreedesktopRegistration::schemeHandlerIsTheDefaultForXdgMime()
     QVERIFY(
         writeFile(m_home->configHome() + QStringLiteral("/mimeapps.list"),
                   "[Default Applications]\nx-scheme-handler/korvantvelmar=aaa-rival.desktop;\n"));
-    const InstallerConfig config = productIn(m_home->dataHome() + QStringLiteral("/Velmar"));
+    InstallerConfig config;
+    QVERIFY(productIn(m_home->dataHome() + QStringLiteral("/Velmar"), &config));
     registerInstallation(config);
 
     // The generic lookup, as on a machine without a desktop environment.
@@ -217,7 +192,8 @@ void TestFreedesktopRegistration::schemeHandlerIsTheDefaultForXdgMime()
 void TestFreedesktopRegistration::noAutostartUnlessAsked()
 {
     QVERIFY(QDir().mkpath(m_home->path() + QStringLiteral("/Desktop")));
-    InstallerConfig config = productIn(m_home->dataHome() + QStringLiteral("/Velmar"));
+    InstallerConfig config;
+    QVERIFY(productIn(m_home->dataHome() + QStringLiteral("/Velmar"), &config));
     config.autoStart = false;
     registerInstallation(config);
     QVERIFY(QFileInfo::exists(m_home->dataHome() + QStringLiteral("/applications/Velmar.desktop")));
@@ -230,7 +206,8 @@ void TestFreedesktopRegistration::failuresAreLoggedAndTheRestGoesOn()
     // user's own where the link would go, and a scheme that is no scheme.
     const QString ownTool = m_home->path() + QStringLiteral("/.local/bin/Velmar.exe");
     QVERIFY(writeFile(ownTool, "mine"));
-    InstallerConfig config = productIn(m_home->dataHome() + QStringLiteral("/Velmar"));
+    InstallerConfig config;
+    QVERIFY(productIn(m_home->dataHome() + QStringLiteral("/Velmar"), &config));
     config.protocol = QStringLiteral("bad scheme");
 
     QTest::ignoreMessage(QtWarningMsg,
@@ -242,7 +219,7 @@ void TestFreedesktopRegistration::failuresAreLoggedAndTheRestGoesOn()
         QtWarningMsg, QRegularExpression(QStringLiteral("shortcut .*/Desktop/Velmar\\.desktop")));
     registerInstallation(config);
 
-    QCOMPARE(readAll(ownTool), QStringLiteral("mine"));
+    QCOMPARE(readText(ownTool), QStringLiteral("mine"));
     QVERIFY(!QFileInfo::exists(m_home->path() + QStringLiteral("/Desktop")));
     QVERIFY(!QFileInfo::exists(m_home->configHome() + QStringLiteral("/mimeapps.list")));
     QVERIFY(QFileInfo::exists(m_home->dataHome() + QStringLiteral("/applications/Velmar.desktop")));
@@ -258,7 +235,9 @@ void TestFreedesktopRegistration::desktopSetToHomeMeansNoDesktop()
     QTest::ignoreMessage(
         QtWarningMsg,
         QRegularExpression(QStringLiteral("no folder for the shortcut Velmar.desktop")));
-    registerInstallation(productIn(m_home->dataHome() + QStringLiteral("/Velmar")));
+    InstallerConfig config;
+    QVERIFY(productIn(m_home->dataHome() + QStringLiteral("/Velmar"), &config));
+    registerInstallation(config);
     QVERIFY(!QFileInfo::exists(m_home->path() + QStringLiteral("/Velmar.desktop")));
     QVERIFY(QFileInfo::exists(m_home->dataHome() + QStringLiteral("/applications/Velmar.desktop")));
 }
@@ -275,13 +254,13 @@ void TestFreedesktopRegistration::singleOperations()
                                   QStringLiteral("Other.desktop"), QString()));
     QCOMPARE(QDir(autostart).entryList(QDir::Files),
              QStringList({ "Other.desktop", "Velmar.desktop" }));
-    QVERIFY(readAll(autostart + QStringLiteral("/Velmar.desktop"))
+    QVERIFY(readText(autostart + QStringLiteral("/Velmar.desktop"))
                 .contains(QStringLiteral("Name=Velmar\n")));
 
     const QString link = m_home->path() + QStringLiteral("/Velmar Link.desktop");
     QVERIFY(createShortcut(link, QStringLiteral("/opt/velmar/Velmar.exe"),
                            QStringLiteral("--open \"a b\"")));
-    const QString text = readAll(link);
+    const QString text = readText(link);
     QVERIFY2(text.contains(QStringLiteral("Exec=/opt/velmar/Velmar.exe --open \"a b\"\n")),
              qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("Name=Velmar Link\n")));
@@ -293,7 +272,7 @@ void TestFreedesktopRegistration::singleOperations()
 
     QVERIFY(registerUrlProtocol(QStringLiteral("velmar-test"), QString(),
                                 QStringLiteral("/opt/velmar/Velmar.exe")));
-    const QString handler = readAll(
+    const QString handler = readText(
         m_home->dataHome() + QStringLiteral("/applications/velmar-test-url-handler.desktop"));
     QVERIFY(handler.contains(QStringLiteral("Name=velmar-test\n")));
     QVERIFY(handler.contains(QStringLiteral("Exec=/opt/velmar/Velmar.exe %u\n")));

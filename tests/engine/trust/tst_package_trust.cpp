@@ -5,26 +5,16 @@
 #include "engine/trust/package_digest.h"
 #include "engine/trust/package_trust.h"
 #include "support/minisign_tool.h"
+#include "support/test_files.h"
 
 #include <QCryptographicHash>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
+using TestFiles::readFile;
+using TestFiles::writeFile;
 
 // The digest of path as the download computes it: in uneven pieces.
 std::unique_ptr<PackageDigest> streamed(const QString &path, bool sha256, bool blake2b)
@@ -72,10 +62,10 @@ void TestPackageTrust::initTestCase()
     QByteArray package(300000, '\0');
     for (int i = 0; i < package.size(); ++i)
         package[i] = char((i * 7919) >> 3);
-    writeFile(path(QStringLiteral("package.zip")), package);
+    QVERIFY(writeFile(path(QStringLiteral("package.zip")), package));
     QByteArray flipped = package;
     flipped[150000] = char(flipped[150000] ^ 0x01);
-    writeFile(path(QStringLiteral("flipped.zip")), flipped);
+    QVERIFY(writeFile(path(QStringLiteral("flipped.zip")), flipped));
 
     const QString package_ = path(QStringLiteral("package.zip"));
     QVERIFY(m_first.sign(package_, true, path(QStringLiteral("first.minisig"))));
@@ -87,16 +77,16 @@ void TestPackageTrust::initTestCase()
     // The trusted comment edited afterwards: the global signature must catch it.
     QByteArray edited = readFile(path(QStringLiteral("comment.minisig")));
     edited.replace("release 1.0", "release 6.6");
-    writeFile(path(QStringLiteral("edited.minisig")), edited);
+    QVERIFY(writeFile(path(QStringLiteral("edited.minisig")), edited));
     // Copied through Windows, lines end in CR LF.
-    writeFile(path(QStringLiteral("crlf.minisig")),
-              readFile(path(QStringLiteral("comment.minisig"))).replace("\n", "\r\n"));
+    QVERIFY(writeFile(path(QStringLiteral("crlf.minisig")),
+                      readFile(path(QStringLiteral("comment.minisig"))).replace("\n", "\r\n")));
     QByteArray truncated = readFile(path(QStringLiteral("first.minisig")));
     truncated.chop(30);
-    writeFile(path(QStringLiteral("truncated.minisig")), truncated);
+    QVERIFY(writeFile(path(QStringLiteral("truncated.minisig")), truncated));
     QByteArray garbled = readFile(path(QStringLiteral("first.minisig")));
     garbled[garbled.indexOf('\n') + 20] = '*';
-    writeFile(path(QStringLiteral("garbled.minisig")), garbled);
+    QVERIFY(writeFile(path(QStringLiteral("garbled.minisig")), garbled));
 }
 
 void TestPackageTrust::sha256MatchesAnIndependentHash()

@@ -7,6 +7,7 @@
 #include "engine/unpack/entry_name.h"
 #include "engine/unpack/unzip_worker.h"
 #include "support/temporary_folder_variable.h"
+#include "support/test_files.h"
 #include "support/zip_builder.h"
 
 #include <QDir>
@@ -27,17 +28,8 @@
 
 namespace {
 
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using TestFiles::readFile;
+using TestFiles::writeFile;
 
 // Every path below root, links included (not followed), relative and sorted.
 QStringList treeOf(const QString &root)
@@ -150,10 +142,10 @@ void TestUnzipWorker::cleanup()
 void TestUnzipWorker::installsPackage()
 {
     ZipBuilder zip;
-    zip.addFile(QStringLiteral("Velmar"), QByteArray(3000, 'v'), ZipBuilder::executable());
+    zip.addFile(QStringLiteral("Velmar"), QByteArray(3000, 'v'), TestFiles::executable());
     zip.addFile(QStringLiteral("uninst.exe"), QByteArray(1000, 'u'));
     zip.addFolder(QStringLiteral("bin/"));
-    zip.addFile(QStringLiteral("bin/tool"), QByteArray(500, 't'), ZipBuilder::executable());
+    zip.addFile(QStringLiteral("bin/tool"), QByteArray(500, 't'), TestFiles::executable());
     zip.addFile(QStringLiteral("lib/libvelmar.so.1"), QByteArray(700, 'l'));
     zip.addFile(QStringLiteral(".settings"), QByteArray(10, 's'));
     zip.addFile(QStringLiteral(".data/cache.bin"), QByteArray(20, 'c'));
@@ -457,18 +449,14 @@ void TestUnzipWorker::refusesArchiveLargerThanFreeSpace()
     for (int i = 0; i < entries; ++i)
         zip.addFile(QStringLiteral("part%1.bin").arg(i), "small");
     QVERIFY(zip.write(zipPath()));
-    QFile file(zipPath());
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QByteArray bytes = file.readAll();
+    QByteArray bytes = readFile(zipPath());
     int patched = 0;
     for (int at = bytes.indexOf("PK\x01\x02"); at >= 0; at = bytes.indexOf("PK\x01\x02", at + 4)) {
         qToLittleEndian<quint32>(quint32(perEntry), bytes.data() + at + 24);
         ++patched;
     }
     QCOMPARE(patched, entries);
-    QVERIFY(file.seek(0));
-    QCOMPARE(file.write(bytes), qint64(bytes.size()));
-    file.close();
+    QVERIFY(writeFile(zipPath(), bytes));
     quint64 stated = 0;
     QVERIFY(ArchiveIndex::read(zipPath()).fileBytes(&stated));
     QVERIFY(stated > freeBytes);
@@ -541,8 +529,8 @@ void TestUnzipWorker::installsFromSameOrOtherVolume()
     QVERIFY(QFile::setPermissions(oldTool, QFileDevice::ReadOwner));
 
     ZipBuilder zip;
-    zip.addFile(QStringLiteral("Velmar"), "new program", ZipBuilder::executable());
-    zip.addFile(QStringLiteral("bin/tool"), "new tool", ZipBuilder::executable());
+    zip.addFile(QStringLiteral("Velmar"), "new program", TestFiles::executable());
+    zip.addFile(QStringLiteral("bin/tool"), "new tool", TestFiles::executable());
     zip.addFile(QStringLiteral("lib/libvelmar.so.1"), "library");
     zip.addLink(QStringLiteral("lib/libvelmar.so"), QStringLiteral("libvelmar.so.1"));
     zip.addFile(QStringLiteral(".settings"), "hidden");

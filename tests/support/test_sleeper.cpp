@@ -1,10 +1,13 @@
-// A stand-in for the installed product, used by the wizard tests.
+// Stands in for the installed product in the tests that start, find or end
+// it (copied under the product's name):
 //
-//   fake_product          writes its working folder and, on a second line,
+//   test_sleeper          writes its working folder and, on a second line,
 //                         QT_SCALE_FACTOR (or "unset") into launched_from.txt
 //                         beside its own executable and ends (the launch test)
-//   fake_product --wait   sleeps for up to two minutes, so that a test has a
-//                         running copy of the product to find and end
+//   test_sleeper --wait   waits to be found and ended; ends by itself with
+//                         exit code 3 after two minutes, so that a failed test
+//                         leaves nothing behind and a test can tell it was
+//                         not ended
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -31,7 +34,7 @@ int main(int argc, char *argv[])
 {
     if (argc > 1 && std::string(argv[1]) == "--wait") {
         std::this_thread::sleep_for(std::chrono::minutes(2));
-        return 0;
+        return 3;
     }
 
 #ifdef _WIN32
