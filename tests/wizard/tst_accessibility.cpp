@@ -3,6 +3,7 @@
 // goes through on key presses alone.
 #include "wizard_harness.h"
 #include "support/http_test_server.h"
+#include "support/test_files.h"
 #include "support/zip_builder.h"
 #include "toolkit/messagebox.h"
 
@@ -124,7 +125,7 @@ void TstAccessibility::keyboardOnlyInstallation()
     WizardHarness::resetConfig(m_home);
     InstallerConfig *config = installerConfig();
     ZipBuilder zip;
-    zip.addFile(config->programName, "program", ZipBuilder::executable());
+    zip.addFile(config->programName, "program", TestFiles::executable());
     zip.addFile(QStringLiteral("uninst.exe"), "uninstaller");
     const QString package = m_home.path() + QStringLiteral("/package.zip");
     HttpTestServer server;
