@@ -31,6 +31,11 @@ struct InstallerConfig
     // user's own programs folder and registration uses the user's keys),
     // because the invoking user cannot create folders in Program Files.
     bool perUserInstall = false;
+
+    // What the product is called where a name is shown (window title,
+    // shortcuts, the list of installed programs): its display text, or its
+    // name when the publisher gave no text.
+    QString displayName() const { return productText.isEmpty() ? productName : productText; }
 };
 
 // Fills a record from the INI file at iniPath (a missing file leaves the

@@ -64,6 +64,33 @@ QString nativePath(const QString &path, TargetSystem system)
     return path;
 }
 
+const QString linkEnding = QStringLiteral(".lnk");
+
+// A folder of the Start menu named after name. A product text such as "A/B"
+// must not send a link into another folder, nor "CON" make it fail.
+QString linkFolderName(const QString &name)
+{
+    return SingleName::madeValid(name, SingleName::System::Windows);
+}
+
+// The file name of a link that shows name, valid on Windows with its ending:
+// cut to leave room for the ending (never half a character), then changed
+// as little as the one rule for single names asks ("CON" becomes "CON_", so
+// "CON_.lnk" names no device). fallback's link when nothing of name is left.
+QString linkFileName(const QString &name, const QString &fallback)
+{
+    QString base = name;
+    while (base.size() + linkEnding.size() > SingleName::maxLength) {
+        base.chop(1);
+        if (!base.isEmpty() && base.at(base.size() - 1).isHighSurrogate())
+            base.chop(1);
+    }
+    base = linkFolderName(base);
+    if (base.isEmpty())
+        return fallback.isEmpty() ? QString() : linkFileName(fallback, QString());
+    return base + linkEnding;
+}
+
 } // namespace
 
 bool RegistryValue::operator==(const RegistryValue &other) const
@@ -185,8 +212,7 @@ RegistrationPlan buildRegistrationPlan(const InstallerConfig &config, TargetSyst
     plan.uninstallCommand = quotedCommand(
         nativePath(joined(installFolder, QStringLiteral("uninst.exe")), system), system);
 
-    const QString displayName
-        = config.productText.isEmpty() ? config.productName : config.productText;
+    const QString displayName = config.displayName();
     const QString id = desktopEntryId(config.productName);
 
     // URL protocol.
@@ -215,7 +241,8 @@ RegistrationPlan buildRegistrationPlan(const InstallerConfig &config, TargetSyst
         const QString key = uninstallKey + config.productName;
         const RegistryRoot root = RegistryRoot::LocalMachine;
         plan.uninstall.registry = entryWithUserCopy({
-            textValue(root, key, QStringLiteral("DisplayName"), config.productText),
+            // Windows leaves an entry without a name out of the list.
+            textValue(root, key, QStringLiteral("DisplayName"), displayName),
             textValue(root, key, QStringLiteral("UninstallString"), plan.uninstallCommand),
             textValue(root, key, QStringLiteral("DisplayIcon"), plan.uninstallCommand),
             textValue(root, key, QStringLiteral("DisplayVersion"), config.productVersion),
@@ -243,17 +270,13 @@ RegistrationPlan buildRegistrationPlan(const InstallerConfig &config, TargetSyst
               return link;
           };
     if (system == TargetSystem::Windows) {
-        // A product text such as "A/B" must not send the link into another
-        // folder.
-        const auto windowsName = [](const QString &name) {
-            return SingleName::madeValid(name, SingleName::System::Windows);
-        };
-        const QString link = windowsName(config.productText) + QStringLiteral(".lnk");
-        plan.shortcuts << shortcut(ShortcutPlace::StartMenu, windowsName(config.productName), link)
+        const QString link = linkFileName(displayName, config.productName);
+        plan.shortcuts << shortcut(ShortcutPlace::StartMenu, linkFolderName(config.productName),
+                                   link)
                        << shortcut(ShortcutPlace::Desktop, QString(), link);
         if (config.autoStart)
             plan.shortcuts << shortcut(ShortcutPlace::Startup, QString(),
-                                       windowsName(config.productName) + QStringLiteral(".lnk"));
+                                       linkFileName(config.productName, QString()));
     } else {
         const QString entry = id + QStringLiteral(".desktop");
         plan.shortcuts << shortcut(ShortcutPlace::StartMenu, QString(), entry)

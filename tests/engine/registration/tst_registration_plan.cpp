@@ -66,7 +66,8 @@ private slots:
     void perUserCopiesUseTheCurrentUsersKeys();
     void perUserInstallWritesOnlyTheCurrentUsersKeys();
     void windowsShortcuts();
-    void emptyProductTextGivesBareLnk();
+    void shortcutAndEntryNames_data();
+    void shortcutAndEntryNames();
     void estimatedSizeIsKibRoundedUp_data();
     void estimatedSizeIsKibRoundedUp();
     void unsafeNamesAreNotRegistered();
@@ -186,13 +187,29 @@ void TestRegistrationPlan::windowsShortcuts()
     QCOMPARE(plan.shortcuts.at(2).target, QStringLiteral("C:/P/Velmar.exe"));
 }
 
-void TestRegistrationPlan::emptyProductTextGivesBareLnk()
+void TestRegistrationPlan::shortcutAndEntryNames_data()
 {
+    // No nameless link or entry (Windows hides an entry without a name), and
+    // no link name Windows refuses or takes for a device.
+    QTest::addColumn<QStringList>("names"); // productText, link file, DisplayName
+    QTest::newRow("empty") << QStringList { "", "Velmar.lnk", "Velmar" };
+    QTest::newRow("device name") << QStringList { "nul.txt", "nul_.txt.lnk", "nul.txt" };
+    QTest::newRow("quotes, trailing dot") << QStringList { "\"V\".", "_V_.lnk", "\"V\"." };
+    QTest::newRow("nothing usable left") << QStringList { "...", "Velmar.lnk", "..." };
+    const QString longText(300, QLatin1Char('v'));
+    QTest::newRow("room for the ending")
+        << QStringList { longText, longText.left(251) + ".lnk", longText };
+}
+
+void TestRegistrationPlan::shortcutAndEntryNames()
+{
+    QFETCH(QStringList, names);
     InstallerConfig config = exampleConfig();
-    config.productText.clear();
+    config.productText = names.at(0);
     const RegistrationPlan plan = buildRegistrationPlan(config, TargetSystem::Windows);
-    QCOMPARE(plan.shortcuts.at(1).fileName, QStringLiteral(".lnk"));
-    QCOMPARE(plan.uninstall.registry.machineWide.at(0).text, QString()); // DisplayName
+    QCOMPARE(plan.shortcuts.at(0).fileName, names.at(1));
+    QCOMPARE(plan.shortcuts.at(1).fileName, names.at(1));
+    QCOMPARE(plan.uninstall.registry.machineWide.at(0).text, names.at(2)); // DisplayName
 }
 
 void TestRegistrationPlan::estimatedSizeIsKibRoundedUp_data()
