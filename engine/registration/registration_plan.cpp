@@ -209,6 +209,7 @@ RegistrationPlan buildRegistrationPlan(const InstallerConfig &config, TargetSyst
     const QString installFolder = system == TargetSystem::Freedesktop
         ? QFileInfo(config.installDir).absoluteFilePath()
         : config.installDir;
+    const QString installPath = QDir::cleanPath(QDir::fromNativeSeparators(installFolder));
     plan.uninstallCommand = quotedCommand(
         nativePath(joined(installFolder, QStringLiteral("uninst.exe")), system), system);
 
@@ -267,6 +268,9 @@ RegistrationPlan buildRegistrationPlan(const InstallerConfig &config, TargetSyst
               link.fileName = fileName;
               link.displayName = displayName;
               link.target = plan.executablePath;
+              link.workingFolder = installPath;
+              link.iconPath = plan.executablePath;
+              link.description = config.productText;
               return link;
           };
     if (system == TargetSystem::Windows) {

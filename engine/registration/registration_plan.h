@@ -78,6 +78,11 @@ struct Shortcut
     QString displayName;
     QString target; // forward slashes
     QString arguments;
+    // The product starts in its own folder, with its own icon, whoever
+    // starts it; the description is what the shell shows on hovering.
+    QString workingFolder; // forward slashes
+    QString iconPath; // forward slashes
+    QString description;
 };
 
 struct RegistrationPlan

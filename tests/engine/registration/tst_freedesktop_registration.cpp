@@ -132,6 +132,8 @@ void TestFreedesktopRegistration::registersEverything()
                              .arg(m_home->path());
     const QString launcher = readAll(menuEntry);
     QVERIFY2(launcher.contains(exec + QLatin1Char('\n')), qPrintable(launcher));
+    QVERIFY(launcher.contains(QStringLiteral("\nPath=%1\n").arg(installDir)));
+    QVERIFY(launcher.contains(QStringLiteral("\nIcon=%1\n").arg(program)));
     QVERIFY(
         launcher.contains(QStringLiteral("Name=Velmar \"Pro\" 100% \u00fc\u7ef4 \\\\ $HOME\n")));
     QCOMPARE(readAll(desktopEntry), launcher);

@@ -177,6 +177,9 @@ void TestRegistrationPlan::windowsShortcuts()
     for (const Shortcut &shortcut : plan.shortcuts) {
         QCOMPARE(shortcut.target, QStringLiteral("C:/P/Velmar.exe"));
         QVERIFY(shortcut.arguments.isEmpty());
+        QCOMPARE(shortcut.workingFolder, QStringLiteral("C:/P"));
+        QCOMPARE(shortcut.iconPath, shortcut.target);
+        QCOMPARE(shortcut.description, QStringLiteral("Velmar Studio"));
     }
 
     config.autoStart = true;
@@ -303,6 +306,8 @@ void TestRegistrationPlan::freedesktopPlan()
         QCOMPARE(shortcut.fileName, QStringLiteral("Velmar.desktop"));
         QVERIFY(shortcut.subfolder.isEmpty());
         QCOMPARE(shortcut.displayName, QStringLiteral("Velmar Studio"));
+        QCOMPARE(shortcut.workingFolder, QStringLiteral("/home/u/My \"Apps\"/$Velmar"));
+        QCOMPARE(shortcut.iconPath, plan.executablePath);
     }
     QCOMPARE(int(plan.shortcuts.at(2).place), int(ShortcutPlace::Startup));
 

@@ -30,11 +30,11 @@ QString readText(RegistryRoot root, const QString &key, const QString &name = QS
     return QString::fromStdWString(value.text);
 }
 
-QString linkTarget(const QString &link)
+QString linkTarget(const QString &link, platform::ShellLinkDetails *details = nullptr)
 {
     std::wstring target, arguments;
-    if (!platform::readShellLink(QDir::toNativeSeparators(link).toStdWString(), &target,
-                                 &arguments))
+    if (!platform::readShellLink(QDir::toNativeSeparators(link).toStdWString(), &target, &arguments,
+                                 details))
         return QString();
     return QDir::fromNativeSeparators(QString::fromStdWString(target));
 }
@@ -97,8 +97,14 @@ void TestWindowsRegistration::registersEverything()
                                 .filePath(config.productText + QStringLiteral(".lnk"));
     const QString startup
         = QDir(startupFolder()).filePath(config.productName + QStringLiteral(".lnk"));
-    for (const QString &link : { menu, desktop, startup })
-        QCOMPARE(linkTarget(link).toLower(), program.toLower());
+    for (const QString &link : { menu, desktop, startup }) {
+        platform::ShellLinkDetails details;
+        QCOMPARE(linkTarget(link, &details).toLower(), program.toLower());
+        QCOMPARE(QString::fromStdWString(details.workingFolder).toLower(),
+                 QDir::toNativeSeparators(installDir.path()).toLower());
+        QCOMPARE(QString::fromStdWString(details.iconPath).toLower(), native.toLower());
+        QCOMPARE(QString::fromStdWString(details.description), config.productText);
+    }
 
     removeWindowsRegistration(config);
 }
