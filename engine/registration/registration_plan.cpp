@@ -172,6 +172,26 @@ QString quotedCommand(const QString &nativePath, TargetSystem system)
     return quoted + QLatin1Char('"');
 }
 
+QString programOfCommand(const QString &command, TargetSystem system)
+{
+    const QString text = command.trimmed();
+    if (!text.startsWith(QLatin1Char('"')))
+        return text;
+    QString program;
+    for (int i = 1; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('"'))
+            return program;
+        // Only the shell's quoting knows escapes; a Windows path has none.
+        if (system == TargetSystem::Freedesktop && c == QLatin1Char('\\') && i + 1 < text.size())
+            program += text.at(++i);
+        else
+            program += c;
+    }
+    // An unterminated quote: not a command this installer wrote.
+    return QString();
+}
+
 UrlProtocolRegistration urlProtocolRegistration(const QString &scheme, const QString &description,
                                                 const QString &nativeExecutablePath,
                                                 const QString &displayName)
@@ -253,6 +273,9 @@ RegistrationPlan buildRegistrationPlan(const InstallerConfig &config, TargetSyst
                         estimatedSizeKiB(config.bytesTotal)),
             numberValue(root, key, QStringLiteral("NoRepair"), RegistryType::DWord, 1),
             numberValue(root, key, QStringLiteral("NoModify"), RegistryType::DWord, 1),
+            // Where the next installer finds the product to upgrade it.
+            textValue(root, key, QStringLiteral("InstallLocation"),
+                      nativePath(installPath, system)),
         });
     } else {
         plan.problems << QStringLiteral("product name \"%1\" cannot name an uninstall entry")

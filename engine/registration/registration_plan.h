@@ -130,3 +130,7 @@ QString desktopEntryId(const QString &productName);
 // The command that starts one program with the given path, quoted for the
 // target system (and escaped on Linux).
 QString quotedCommand(const QString &nativePath, TargetSystem system);
+
+// The program's path in a command of that form: the reverse of
+// quotedCommand, also for an unquoted command that is just a path.
+QString programOfCommand(const QString &command, TargetSystem system);

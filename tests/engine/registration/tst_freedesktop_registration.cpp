@@ -2,6 +2,7 @@
 // menu, the desktop and autostart, the URL scheme handler made the default,
 // the program link and the uninstall record.
 #include "config/installer_config.h"
+#include "engine/registration/earlier_installation.h"
 #include "engine/registration/registration.h"
 #include "support/temporary_home.h"
 
@@ -115,6 +116,9 @@ void TestFreedesktopRegistration::registersEverything()
     const InstallerConfig config = productIn(installDir);
     const QString program = installDir + QStringLiteral("/Velmar.exe");
     registerInstallation(config);
+    InstallerConfig next = config; // the next installer, with its own default folder
+    next.installDir = m_home->dataHome() + QStringLiteral("/Velmar");
+    QCOMPARE(earlierInstallFolder(next), installDir);
 
     const QString menuEntry = m_home->dataHome() + QStringLiteral("/applications/Velmar.desktop");
     const QString desktopEntry = desktop + QStringLiteral("/Velmar.desktop");
@@ -164,8 +168,9 @@ void TestFreedesktopRegistration::registersEverything()
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(QFileInfo(link).symLinkTarget(), program);
 
-    const QString record
-        = readAll(m_home->dataHome() + QStringLiteral("/installer/uninstall/Velmar.ini"));
+    const QString recordPath
+        = m_home->dataHome() + QStringLiteral("/installer/uninstall/Velmar.ini");
+    const QString record = readAll(recordPath);
     const QString uninstaller
         = QStringLiteral("\"%1/Apps/My \\\\\"Velmar\\\\\" 100%/uninst.exe\"").arg(m_home->path());
     QCOMPARE(record,
@@ -178,8 +183,13 @@ void TestFreedesktopRegistration::registersEverything()
                             "Publisher=Korvant\n"
                             "EstimatedSize=2\n"
                             "NoRepair=1\n"
-                            "NoModify=1\n")
-                 .arg(uninstaller));
+                            "NoModify=1\n"
+                            "InstallLocation=%2\n")
+                 .arg(uninstaller, installDir));
+    // Without InstallLocation, as older installers wrote the record, the
+    // uninstaller's quoted and escaped command names the folder.
+    QVERIFY(writeFile(recordPath, record.left(record.indexOf(QStringLiteral("Install"))).toUtf8()));
+    QCOMPARE(earlierInstallFolder(next), installDir);
 }
 
 void TestFreedesktopRegistration::schemeHandlerIsTheDefaultForXdgMime()

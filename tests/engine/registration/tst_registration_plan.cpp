@@ -105,6 +105,7 @@ void TestRegistrationPlan::exampleMatchesTheRegistryTable()
         dword(uninstall, QStringLiteral("EstimatedSize"), 5), // 5000 bytes, rounded up to KiB
         dword(uninstall, QStringLiteral("NoRepair"), 1),
         dword(uninstall, QStringLiteral("NoModify"), 1),
+        value(hklm, uninstall, QStringLiteral("InstallLocation"), QStringLiteral("C:\\P")),
     };
     const QVector<RegistryValue> actual = plan.registryValues();
     QCOMPARE(actual.size(), expected.size());
@@ -122,7 +123,7 @@ void TestRegistrationPlan::perUserCopiesUseTheCurrentUsersKeys()
              QStringLiteral("Software\\Classes\\korvantvelmar\\shell\\open\\command"));
     QCOMPARE(plan.applicationPath.registry.perUser.at(0).key,
              QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Velmar.exe"));
-    QCOMPARE(plan.uninstall.registry.perUser.size(), 9);
+    QCOMPARE(plan.uninstall.registry.perUser.size(), 10);
     const QVector<RegistryEntry> entries
         = { protocol, plan.applicationPath.registry, plan.uninstall.registry };
     for (const RegistryEntry &entry : entries) {

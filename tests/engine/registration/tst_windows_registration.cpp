@@ -2,6 +2,7 @@
 // the system it runs on (Wine in CI): what a machine-wide and a per-user
 // installation leave behind, read back through the Windows layer.
 #include "config/installer_config.h"
+#include "engine/registration/earlier_installation.h"
 #include "engine/registration/registration.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/shell_links.h"
@@ -86,6 +87,12 @@ void TestWindowsRegistration::registersEverything()
     QCOMPARE(readText(written, appPaths + config.programName), program);
     QVERIFY(readText(written, uninstall + config.productName, QStringLiteral("UninstallString"))
                 .contains(QDir::toNativeSeparators(installDir.path())));
+    QCOMPARE(readText(written, uninstall + config.productName, QStringLiteral("InstallLocation")),
+             QDir::toNativeSeparators(installDir.path()));
+    // The next installer, whose default folder is elsewhere, finds it there.
+    InstallerConfig next = config;
+    next.installDir = QStringLiteral("C:/Program Files/OrbelRegistrationTest");
+    QCOMPARE(earlierInstallFolder(next).toLower(), QDir::cleanPath(installDir.path()).toLower());
     QVERIFY(readText(untouched, command).isEmpty());
     QVERIFY(readText(untouched, appPaths + config.programName).isEmpty());
 
