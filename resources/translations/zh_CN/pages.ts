@@ -94,6 +94,10 @@
         <source>The installation journal cannot be written in %1.</source>
         <translation>无法在 %1 中写入安装日志记录。</translation>
     </message>
+    <message>
+        <source>%1 is installed, but no shortcut to it could be created. Start it from the folder %2.</source>
+        <translation>%1 已安装，但无法为它创建快捷方式。请从文件夹 %2 中启动它。</translation>
+    </message>
 </context>
 <context>
     <name>SuccessWidget</name>
