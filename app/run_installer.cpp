@@ -4,7 +4,9 @@
 #include "app/translations_and_styles.h"
 #include "app/window_activation.h"
 #include "config/bundle.h"
+#include "config/installer_config.h"
 #include "engine/install_run.h"
+#include "engine/registration/earlier_installation.h"
 #include "wizard/main_window.h"
 
 #include <QDebug>
@@ -20,6 +22,15 @@ int runInstaller(Application &app)
     // finished, when it had committed) and its leftovers go.
     for (const QString &line : InstallRun::recoverInterruptedRuns())
         qInfo().noquote() << line;
+
+    // An upgrade goes where the product already is: the start page offers
+    // that folder instead of the default one.
+    InstallerConfig *config = installerConfig();
+    const QString earlierFolder = earlierInstallFolder(*config);
+    if (!earlierFolder.isEmpty()) {
+        qInfo().noquote() << "Earlier installation found in" << earlierFolder;
+        config->installDir = earlierFolder;
+    }
 
     MainWindow window;
     QObject::connect(&app, &SingleApplication::instanceStarted, &window,

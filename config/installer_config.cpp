@@ -7,9 +7,35 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStringList>
+#include <QTemporaryFile>
 #include <QVariant>
+
+namespace {
+
+// Notepad before Windows 10 1903 saves UTF-8 with a byte-order mark, which
+// the INI reader takes for part of the first key when no "[General]" line
+// comes first: that key would be lost. Such a file is read from a copy
+// without the mark; every other rule of the format stays the reader's own.
+QString pathWithoutByteOrderMark(const QString &iniPath, QTemporaryFile *copy)
+{
+    static const QByteArray mark("\xEF\xBB\xBF");
+    QFile file(iniPath);
+    if (!file.open(QIODevice::ReadOnly) || file.peek(mark.size()) != mark)
+        return iniPath;
+    const QByteArray text = file.readAll().mid(mark.size());
+    if (!copy->open() || copy->write(text) != text.size() || !copy->flush()) {
+        qWarning().noquote() << "settings.ini: cannot set aside a copy without its byte-order mark:"
+                             << copy->errorString();
+        return iniPath;
+    }
+    copy->close();
+    return copy->fileName();
+}
+
+} // namespace
 
 InstallerConfig readInstallerConfig(const QString &iniPath, const QString &programFiles,
                                     bool perUserInstall)
@@ -17,7 +43,8 @@ InstallerConfig readInstallerConfig(const QString &iniPath, const QString &progr
     InstallerConfig config;
     config.perUserInstall = perUserInstall;
 
-    QSettings settings(iniPath, QSettings::IniFormat);
+    QTemporaryFile withoutMark;
+    QSettings settings(pathWithoutByteOrderMark(iniPath, &withoutMark), QSettings::IniFormat);
     settings.setIniCodec("UTF-8");
 
     // Only the top level ("[General]") is read; a key that is present with

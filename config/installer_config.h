@@ -35,6 +35,11 @@ struct InstallerConfig
     // Whether productName can be the product's folder and uninstall entry;
     // without one, installDir stays empty and nothing is installed.
     bool hasUsableProductName() const;
+
+    // What the product is called where a name is shown (window title,
+    // shortcuts, the list of installed programs): its display text, or its
+    // name when the publisher gave no text.
+    QString displayName() const { return productText.isEmpty() ? productName : productText; }
 };
 
 // Fills a record from the INI file at iniPath (a missing file leaves the

@@ -224,17 +224,24 @@ void InstallRun::startUnpacking()
 void InstallRun::finish(int error, const QString &message)
 {
     cancel();
+    QString result = message;
     if (error != NoError) {
         m_log.write(QStringLiteral("Installation failed (%1): %2").arg(error).arg(message));
         endRun(false);
     } else {
         // Registry and shortcut results do not change the outcome: the
         // product counts as installed once its files are in place. Each
-        // result goes into the log.
-        registerInstallation(m_config, [this](const QString &line) { m_log.write(line); });
+        // result goes into the log; a product that no shortcut starts is
+        // worth a word to the user, who would not find it otherwise.
+        if (!registerInstallation(m_config, [this](const QString &line) { m_log.write(line); }))
+            result
+                = pageText(QT_TRANSLATE_NOOP("InstallWidget",
+                                             "%1 is installed, but no shortcut to it could be "
+                                             "created. Start it from the folder %2."))
+                      .arg(m_config.displayName(), QDir::toNativeSeparators(m_config.installDir));
         m_log.write(QStringLiteral("Installation succeeded"));
         endRun(true);
     }
     setStage(Stage::Finished);
-    emit finished(error, message);
+    emit finished(error, result);
 }

@@ -72,6 +72,8 @@ signals:
     void copyRequested(const QString &source_dir, qulonglong bytes_total,
                        const QString &target_dir);
     // The single end of the run; error 0 is success (see InstallError).
+    // After a success, message is empty or a note the user should read (no
+    // shortcut starts the product).
     void finished(int error, const QString &message);
 
 private:

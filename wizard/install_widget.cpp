@@ -148,6 +148,11 @@ void InstallWidget::finish(int error, const QString &message)
         Messagebox::question(MainWindow::instance(), tr("Install ") + config->productText,
                              tr("Failed to install(") + message + QLatin1Char(')'),
                              QDialogButtonBox::Ok, QDialogButtonBox::Ok, {});
+    } else if (!message.isEmpty()) {
+        // Installed, with something the user needs to know (the run's note
+        // is translated already).
+        Messagebox::question(MainWindow::instance(), tr("Install ") + config->productText, message,
+                             QDialogButtonBox::Ok, QDialogButtonBox::Ok, {});
     }
 
     if (MainWindow *window = MainWindow::instance())

@@ -59,7 +59,7 @@ MainWindow::MainWindow(QWidget *parent)
     // to hold up the window's first appearance.
     QTimer::singleShot(0, this,
                        [this] { setWindowIcon(QIcon(QStringLiteral(":/style/installer.ico"))); });
-    setWindowTitle(installerConfig()->productText);
+    setWindowTitle(installerConfig()->displayName());
 
     auto *bodyLayout = new QVBoxLayout(background());
     bodyLayout->setContentsMargins(0, 0, 0, 0);

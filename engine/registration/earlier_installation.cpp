@@ -13,6 +13,51 @@
 #include "engine/registration/uninstall_record.h"
 #endif
 
+namespace {
+
+// The value called name of each of the product's uninstall entries that this
+// installer writes, in the order it tries them: machine-wide (the user's
+// keys for a per-user installation), then the user's keys it falls back on.
+// Null for an entry that has no such value.
+QStringList uninstallValues(const RegistrationPlan &plan, const QString &name)
+{
+    QStringList values;
+#ifdef Q_OS_WIN
+    const QVector<RegistryValue> *copies[]
+        = { &plan.uninstall.registry.machineWide, &plan.uninstall.registry.perUser };
+    for (const QVector<RegistryValue> *copy : copies) {
+        if (copy->isEmpty())
+            continue;
+        const RegistryValue &first = copy->first();
+        const QString root = first.root == RegistryRoot::CurrentUser
+            ? QStringLiteral("HKEY_CURRENT_USER\\")
+            : QStringLiteral("HKEY_LOCAL_MACHINE\\");
+        const QSettings key(root + first.key, QSettings::NativeFormat);
+        values << key.value(name).toString();
+    }
+#else
+    UninstallRecord record;
+    if (record.read(UninstallRecord::path(plan.uninstall.recordFileName)))
+        values << record.value(name);
+#endif
+    return values;
+}
+
+// A folder an uninstall entry names, in the toolkit's form; empty when it is
+// not a complete path of an existing folder below a root.
+QString existingFolder(const QString &path)
+{
+    if (path.isEmpty())
+        return QString();
+    const QString folder = QDir::cleanPath(QDir::fromNativeSeparators(path));
+    const QFileInfo info(folder);
+    if (QDir::isRelativePath(folder) || info.isRoot() || !info.isDir())
+        return QString();
+    return folder;
+}
+
+} // namespace
+
 bool holdsEarlierInstallation(const InstallerConfig &config, const QString &folder)
 {
     InstallerConfig there = config;
@@ -20,30 +65,38 @@ bool holdsEarlierInstallation(const InstallerConfig &config, const QString &fold
     const RegistrationPlan plan = buildRegistrationPlan(there);
     if (plan.uninstall.registry.isEmpty())
         return false;
-#ifdef Q_OS_WIN
-    const QVector<RegistryValue> *copies[]
-        = { &plan.uninstall.registry.machineWide, &plan.uninstall.registry.perUser };
-    for (const QVector<RegistryValue> *values : copies) {
-        for (const RegistryValue &value : *values) {
-            if (value.name != QLatin1String("UninstallString"))
-                continue;
-            const QString root = value.root == RegistryRoot::CurrentUser
-                ? QStringLiteral("HKEY_CURRENT_USER\\")
-                : QStringLiteral("HKEY_LOCAL_MACHINE\\");
-            const QSettings key(root + value.key, QSettings::NativeFormat);
-            if (key.value(QStringLiteral("UninstallString"))
-                    .toString()
-                    .compare(value.text, Qt::CaseInsensitive)
-                == 0)
-                return true;
-        }
+    // Windows file names ignore case; Linux ones do not.
+    const Qt::CaseSensitivity sensitivity
+        = hostTargetSystem() == TargetSystem::Windows ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    for (const QString &command : uninstallValues(plan, QStringLiteral("UninstallString"))) {
+        if (!command.isEmpty() && command.compare(plan.uninstallCommand, sensitivity) == 0)
+            return true;
     }
     return false;
-#else
-    UninstallRecord record;
-    return record.read(UninstallRecord::path(plan.uninstall.recordFileName))
-        && record.value(QStringLiteral("UninstallString")) == plan.uninstallCommand;
-#endif
+}
+
+QString earlierInstallFolder(const InstallerConfig &config)
+{
+    const RegistrationPlan plan = buildRegistrationPlan(config);
+    if (plan.uninstall.registry.isEmpty())
+        return QString();
+    const QStringList locations = uninstallValues(plan, QStringLiteral("InstallLocation"));
+    const QStringList commands = uninstallValues(plan, QStringLiteral("UninstallString"));
+    for (int i = 0; i < locations.size(); ++i) {
+        // Entries written before InstallLocation was name the folder only
+        // through the uninstaller inside it.
+        QString folder = existingFolder(locations.at(i));
+        if (folder.isEmpty()) {
+            const QString uninstaller = QDir::fromNativeSeparators(
+                programOfCommand(commands.value(i), hostTargetSystem()));
+            const int slash = uninstaller.lastIndexOf(QLatin1Char('/'));
+            if (slash > 0)
+                folder = existingFolder(uninstaller.left(slash));
+        }
+        if (!folder.isEmpty())
+            return folder;
+    }
+    return QString();
 }
 
 bool isFolderWithEntries(const QString &folder)

@@ -30,17 +30,19 @@ QString ensuredFolder(const Shortcut &shortcut)
     return folder;
 }
 
-bool placeShortcut(const Shortcut &shortcut)
+// Writes the shortcut; linkPath learns where it went, or was meant to go.
+bool placeShortcut(const Shortcut &shortcut, QString *linkPath = nullptr)
 {
     const QString folder = ensuredFolder(shortcut);
-    if (folder.isEmpty())
-        return false;
-    return RegistrationApplier::writeShortcut(QDir(folder).filePath(shortcut.fileName), shortcut);
+    const QString path = QDir(folder).filePath(shortcut.fileName);
+    if (linkPath)
+        *linkPath = folder.isEmpty() ? shortcut.fileName : QDir::toNativeSeparators(path);
+    return !folder.isEmpty() && RegistrationApplier::writeShortcut(path, shortcut);
 }
 
 } // namespace
 
-void registerInstallation(const InstallerConfig &config, const RegistrationReport &report)
+bool registerInstallation(const InstallerConfig &config, const RegistrationReport &report)
 {
     const RegistrationPlan plan = buildRegistrationPlan(config);
     const auto tell = [&report](const QString &what, bool written) {
@@ -65,8 +67,21 @@ void registerInstallation(const InstallerConfig &config, const RegistrationRepor
     if (!plan.uninstall.registry.isEmpty())
         tell(QStringLiteral("uninstall entry ") + plan.uninstallCommand,
              RegistrationApplier::applyUninstallEntry(plan.uninstall));
-    for (const Shortcut &shortcut : plan.shortcuts)
-        tell(QStringLiteral("shortcut ") + shortcut.fileName, placeShortcut(shortcut));
+    bool launcherWritten = false;
+    for (const Shortcut &shortcut : plan.shortcuts) {
+        QString linkPath;
+        const bool written = placeShortcut(shortcut, &linkPath);
+        tell(QStringLiteral("shortcut ") + linkPath, written);
+        // The Startup link starts the product only with the computer.
+        launcherWritten = launcherWritten || (written && shortcut.place != ShortcutPlace::Startup);
+    }
+    if (!launcherWritten) {
+        qWarning().noquote() << "Registration: no shortcut starts" << config.displayName();
+        if (report)
+            report(QStringLiteral("Registration: no shortcut starts the product; it starts only "
+                                  "from its folder"));
+    }
+    return launcherWritten;
 }
 
 bool registerUrlProtocol(const QString &scheme, const QString &description,

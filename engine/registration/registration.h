@@ -15,9 +15,11 @@ struct InstallerConfig;
 // Registers the product that config describes, installed in its
 // installDir. Single failures do not stop the rest and do not fail the
 // installation; each is logged. report, when given, receives one line per
-// write and its result, for the installation log.
+// write and its result, for the installation log. Returns whether the user
+// got a shortcut to start the product from (Start menu or desktop); without
+// one, only its folder leads to it.
 using RegistrationReport = std::function<void(const QString &line)>;
-void registerInstallation(const InstallerConfig &config, const RegistrationReport &report = {});
+bool registerInstallation(const InstallerConfig &config, const RegistrationReport &report = {});
 
 // Registers scheme:// links to start executablePath (native separators) and
 // returns whether the registration was written, machine-wide or, when that

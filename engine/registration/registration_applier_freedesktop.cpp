@@ -125,6 +125,9 @@ bool writeShortcut(const QString &linkPath, const Shortcut &shortcut)
     entry.command = { utf8(shortcut.target) };
     for (const QString &argument : QProcess::splitCommand(shortcut.arguments))
         entry.command.push_back(utf8(argument));
+    entry.comment = utf8(shortcut.description);
+    entry.workingFolder = utf8(shortcut.workingFolder);
+    entry.icon = utf8(shortcut.iconPath);
     // Executable, because desktops only trust launchers that are.
     return writeDesktopEntry(linkPath, entry, 0755, QStringLiteral("shortcut"));
 }

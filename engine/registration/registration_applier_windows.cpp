@@ -95,10 +95,14 @@ bool applyUninstallEntry(const UninstallRegistration &uninstall)
 bool writeShortcut(const QString &linkPath, const Shortcut &shortcut)
 {
     // The shell parses the target into an item list, which wants backslashes.
-    const bool ok
-        = platform::createShellLink(QDir::toNativeSeparators(linkPath).toStdWString(),
-                                    QDir::toNativeSeparators(shortcut.target).toStdWString(),
-                                    shortcut.arguments.toStdWString());
+    const auto native
+        = [](const QString &path) { return QDir::toNativeSeparators(path).toStdWString(); };
+    platform::ShellLinkDetails details;
+    details.workingFolder = native(shortcut.workingFolder);
+    details.iconPath = native(shortcut.iconPath);
+    details.description = shortcut.description.toStdWString();
+    const bool ok = platform::createShellLink(native(linkPath), native(shortcut.target),
+                                              shortcut.arguments.toStdWString(), details);
     if (!ok)
         qWarning().noquote() << "Registration: could not save the shortcut" << linkPath;
     return ok;

@@ -64,6 +64,33 @@ QString nativePath(const QString &path, TargetSystem system)
     return path;
 }
 
+const QString linkEnding = QStringLiteral(".lnk");
+
+// A folder of the Start menu named after name. A product text such as "A/B"
+// must not send a link into another folder, nor "CON" make it fail.
+QString linkFolderName(const QString &name)
+{
+    return SingleName::madeValid(name, SingleName::System::Windows);
+}
+
+// The file name of a link that shows name, valid on Windows with its ending:
+// cut to leave room for the ending (never half a character), then changed
+// as little as the one rule for single names asks ("CON" becomes "CON_", so
+// "CON_.lnk" names no device). fallback's link when nothing of name is left.
+QString linkFileName(const QString &name, const QString &fallback)
+{
+    QString base = name;
+    while (base.size() + linkEnding.size() > SingleName::maxLength) {
+        base.chop(1);
+        if (!base.isEmpty() && base.at(base.size() - 1).isHighSurrogate())
+            base.chop(1);
+    }
+    base = linkFolderName(base);
+    if (base.isEmpty())
+        return fallback.isEmpty() ? QString() : linkFileName(fallback, QString());
+    return base + linkEnding;
+}
+
 } // namespace
 
 bool RegistryValue::operator==(const RegistryValue &other) const
@@ -145,6 +172,26 @@ QString quotedCommand(const QString &nativePath, TargetSystem system)
     return quoted + QLatin1Char('"');
 }
 
+QString programOfCommand(const QString &command, TargetSystem system)
+{
+    const QString text = command.trimmed();
+    if (!text.startsWith(QLatin1Char('"')))
+        return text;
+    QString program;
+    for (int i = 1; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('"'))
+            return program;
+        // Only the shell's quoting knows escapes; a Windows path has none.
+        if (system == TargetSystem::Freedesktop && c == QLatin1Char('\\') && i + 1 < text.size())
+            program += text.at(++i);
+        else
+            program += c;
+    }
+    // An unterminated quote: not a command this installer wrote.
+    return QString();
+}
+
 UrlProtocolRegistration urlProtocolRegistration(const QString &scheme, const QString &description,
                                                 const QString &nativeExecutablePath,
                                                 const QString &displayName)
@@ -182,11 +229,11 @@ RegistrationPlan buildRegistrationPlan(const InstallerConfig &config, TargetSyst
     const QString installFolder = system == TargetSystem::Freedesktop
         ? QFileInfo(config.installDir).absoluteFilePath()
         : config.installDir;
+    const QString installPath = QDir::cleanPath(QDir::fromNativeSeparators(installFolder));
     plan.uninstallCommand = quotedCommand(
         nativePath(joined(installFolder, QStringLiteral("uninst.exe")), system), system);
 
-    const QString displayName
-        = config.productText.isEmpty() ? config.productName : config.productText;
+    const QString displayName = config.displayName();
     const QString id = desktopEntryId(config.productName);
 
     // URL protocol.
@@ -215,7 +262,8 @@ RegistrationPlan buildRegistrationPlan(const InstallerConfig &config, TargetSyst
         const QString key = uninstallKey + config.productName;
         const RegistryRoot root = RegistryRoot::LocalMachine;
         plan.uninstall.registry = entryWithUserCopy({
-            textValue(root, key, QStringLiteral("DisplayName"), config.productText),
+            // Windows leaves an entry without a name out of the list.
+            textValue(root, key, QStringLiteral("DisplayName"), displayName),
             textValue(root, key, QStringLiteral("UninstallString"), plan.uninstallCommand),
             textValue(root, key, QStringLiteral("DisplayIcon"), plan.uninstallCommand),
             textValue(root, key, QStringLiteral("DisplayVersion"), config.productVersion),
@@ -225,6 +273,9 @@ RegistrationPlan buildRegistrationPlan(const InstallerConfig &config, TargetSyst
                         estimatedSizeKiB(config.bytesTotal)),
             numberValue(root, key, QStringLiteral("NoRepair"), RegistryType::DWord, 1),
             numberValue(root, key, QStringLiteral("NoModify"), RegistryType::DWord, 1),
+            // Where the next installer finds the product to upgrade it.
+            textValue(root, key, QStringLiteral("InstallLocation"),
+                      nativePath(installPath, system)),
         });
     } else {
         plan.problems << QStringLiteral("product name \"%1\" cannot name an uninstall entry")
@@ -240,20 +291,19 @@ RegistrationPlan buildRegistrationPlan(const InstallerConfig &config, TargetSyst
               link.fileName = fileName;
               link.displayName = displayName;
               link.target = plan.executablePath;
+              link.workingFolder = installPath;
+              link.iconPath = plan.executablePath;
+              link.description = config.productText;
               return link;
           };
     if (system == TargetSystem::Windows) {
-        // A product text such as "A/B" must not send the link into another
-        // folder.
-        const auto windowsName = [](const QString &name) {
-            return SingleName::madeValid(name, SingleName::System::Windows);
-        };
-        const QString link = windowsName(config.productText) + QStringLiteral(".lnk");
-        plan.shortcuts << shortcut(ShortcutPlace::StartMenu, windowsName(config.productName), link)
+        const QString link = linkFileName(displayName, config.productName);
+        plan.shortcuts << shortcut(ShortcutPlace::StartMenu, linkFolderName(config.productName),
+                                   link)
                        << shortcut(ShortcutPlace::Desktop, QString(), link);
         if (config.autoStart)
             plan.shortcuts << shortcut(ShortcutPlace::Startup, QString(),
-                                       windowsName(config.productName) + QStringLiteral(".lnk"));
+                                       linkFileName(config.productName, QString()));
     } else {
         const QString entry = id + QStringLiteral(".desktop");
         plan.shortcuts << shortcut(ShortcutPlace::StartMenu, QString(), entry)

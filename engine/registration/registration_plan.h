@@ -78,6 +78,11 @@ struct Shortcut
     QString displayName;
     QString target; // forward slashes
     QString arguments;
+    // The product starts in its own folder, with its own icon, whoever
+    // starts it; the description is what the shell shows on hovering.
+    QString workingFolder; // forward slashes
+    QString iconPath; // forward slashes
+    QString description;
 };
 
 struct RegistrationPlan
@@ -125,3 +130,7 @@ QString desktopEntryId(const QString &productName);
 // The command that starts one program with the given path, quoted for the
 // target system (and escaped on Linux).
 QString quotedCommand(const QString &nativePath, TargetSystem system);
+
+// The program's path in a command of that form: the reverse of
+// quotedCommand, also for an unquoted command that is just a path.
+QString programOfCommand(const QString &command, TargetSystem system);

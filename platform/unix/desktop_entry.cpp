@@ -108,6 +108,10 @@ std::string desktopEntryText(const DesktopEntry &entry)
     if (!entry.comment.empty() && entry.comment != entry.name)
         text += "Comment=" + escapeDesktopString(entry.comment) + '\n';
     text += "Exec=" + execValue(entry) + '\n';
+    if (!entry.workingFolder.empty())
+        text += "Path=" + escapeDesktopString(entry.workingFolder) + '\n';
+    if (!entry.icon.empty())
+        text += "Icon=" + escapeDesktopString(entry.icon) + '\n';
     text += "Terminal=false\n";
     if (!entry.mimeTypes.empty())
         text += "MimeType=" + listValue(entry.mimeTypes) + '\n';

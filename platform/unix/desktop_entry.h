@@ -16,6 +16,10 @@ struct DesktopEntry
     std::vector<std::string> command;
     // Field codes appended unquoted after the command, e.g. "%u".
     std::string fieldCodes;
+    // The folder the program starts in, and its icon (a name or a path);
+    // left out when empty.
+    std::string workingFolder;
+    std::string icon;
     std::vector<std::string> mimeTypes;
     bool noDisplay = false;
 };

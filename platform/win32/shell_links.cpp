@@ -48,7 +48,7 @@ template<typename Interface> void release(Interface *&object)
 } // namespace
 
 bool createShellLink(const std::wstring &linkPath, const std::wstring &targetPath,
-                     const std::wstring &arguments)
+                     const std::wstring &arguments, const ShellLinkDetails &details)
 {
     ComScope com;
     IShellLinkW *link = nullptr;
@@ -59,7 +59,13 @@ bool createShellLink(const std::wstring &linkPath, const std::wstring &targetPat
     // A link without its target is worthless, so a failed SetPath is a
     // failure; so is a link file that could not be saved.
     bool saved = SUCCEEDED(link->SetPath(targetPath.c_str()))
-        && SUCCEEDED(link->SetArguments(arguments.c_str()));
+        && SUCCEEDED(link->SetArguments(arguments.c_str()))
+        && (details.workingFolder.empty()
+            || SUCCEEDED(link->SetWorkingDirectory(details.workingFolder.c_str())));
+    if (saved && !details.iconPath.empty())
+        link->SetIconLocation(details.iconPath.c_str(), 0);
+    if (saved && !details.description.empty())
+        link->SetDescription(details.description.c_str());
     IPersistFile *file = nullptr;
     if (saved
         && SUCCEEDED(
@@ -73,7 +79,8 @@ bool createShellLink(const std::wstring &linkPath, const std::wstring &targetPat
     return saved;
 }
 
-bool readShellLink(const std::wstring &linkPath, std::wstring *targetPath, std::wstring *arguments)
+bool readShellLink(const std::wstring &linkPath, std::wstring *targetPath, std::wstring *arguments,
+                   ShellLinkDetails *details)
 {
     ComScope com;
     IShellLinkW *link = nullptr;
@@ -100,6 +107,20 @@ bool readShellLink(const std::wstring &linkPath, std::wstring *targetPath, std::
         wchar_t argumentBuffer[MAX_PATH * 4] = {};
         loaded = loaded && SUCCEEDED(link->GetArguments(argumentBuffer, MAX_PATH * 4));
         *arguments = argumentBuffer;
+        if (loaded && details) {
+            // A value the link does not have reads as empty. 1024 characters
+            // is the longest description the shell keeps (INFOTIPSIZE).
+            constexpr int textSize = 1024;
+            wchar_t text[textSize] = {};
+            int icon = 0;
+            details->workingFolder
+                = SUCCEEDED(link->GetWorkingDirectory(text, textSize)) ? text : L"";
+            text[0] = L'\0';
+            details->iconPath
+                = SUCCEEDED(link->GetIconLocation(text, textSize, &icon)) ? text : L"";
+            text[0] = L'\0';
+            details->description = SUCCEEDED(link->GetDescription(text, textSize)) ? text : L"";
+        }
     }
     release(file);
     release(link);

@@ -34,6 +34,8 @@ private slots:
     void mirrorsAndPackageChecks_data();
     void mirrorsAndPackageChecks();
     void otherSectionsAreIgnored();
+    void byteOrderMarkIsIgnored_data();
+    void byteOrderMarkIsIgnored();
     void nonAsciiValuesArriveUnchanged();
     void missingProgramFilesFolderResolvesAgainstTheWorkingFolder();
     void programFilesFolderFollowsXdgDataHome();
@@ -279,6 +281,26 @@ void TestInstallerConfig::otherSectionsAreIgnored()
     QCOMPARE(config.productName, QStringLiteral("Velmar"));
     QCOMPARE(config.packageUrl, QString());
     QCOMPARE(config.bytesTotal, quint64(0));
+}
+
+void TestInstallerConfig::byteOrderMarkIsIgnored_data()
+{
+    // As Notepad saves UTF-8, with and without the section line.
+    QTest::addColumn<QByteArray>("content");
+    const QByteArray url("packageUrl=http://a.test/p.zip\n");
+    const QByteArray text("productText=\"Velmar, \xe6\x92\xad\"\n");
+    QTest::newRow("packageUrl first") << "\xEF\xBB\xBF" + url + text;
+    QTest::newRow("productText first") << "\xEF\xBB\xBF" + text + url;
+    QTest::newRow("[General], packageUrl first") << "\xEF\xBB\xBF[General]\r\n" + url + text;
+    QTest::newRow("[General], productText first") << "\xEF\xBB\xBF[General]\n" + text + url;
+}
+
+void TestInstallerConfig::byteOrderMarkIsIgnored()
+{
+    QFETCH(QByteArray, content);
+    const InstallerConfig config = readInstallerConfig(writeIni(content), m_programFiles);
+    QCOMPARE(config.packageUrl, QStringLiteral("http://a.test/p.zip"));
+    QCOMPARE(config.productText, QStringLiteral("Velmar, \u64ad"));
 }
 
 void TestInstallerConfig::nonAsciiValuesArriveUnchanged()

@@ -47,6 +47,15 @@ int wmain()
     CHECK(platform::readShellLink(withArguments, &resolved, &arguments));
     CHECK(arguments == L"--minimized \"a b\"");
 
+    // Working folder, icon and description come back as they were given.
+    const platform::ShellLinkDetails details = { folder, target, L"Velmar \u64ad\u653e player" };
+    const std::wstring detailed = folder + L"\\detailed.lnk";
+    CHECK(platform::createShellLink(detailed, target, L"", details));
+    platform::ShellLinkDetails read;
+    CHECK(platform::readShellLink(detailed, &resolved, &arguments, &read));
+    CHECK(lstrcmpiW(read.workingFolder.c_str(), folder.c_str()) == 0);
+    CHECK(lstrcmpiW(read.iconPath.c_str(), target.c_str()) == 0);
+    CHECK(read.description == details.description);
     // A link that cannot be saved is reported, not passed off as created.
     const std::wstring missing = folder + L"\\no such folder\\Velmar.lnk";
     CHECK(!platform::createShellLink(missing, target, L""));
@@ -61,6 +70,7 @@ int wmain()
 
     DeleteFileW(link.c_str());
     DeleteFileW(withArguments.c_str());
+    DeleteFileW(detailed.c_str());
     DeleteFileW(target.c_str());
     CHECK(RemoveDirectoryW(folder.c_str()));
     return check::finish("tst_shell_link");

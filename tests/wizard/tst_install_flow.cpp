@@ -61,6 +61,7 @@ private slots:
     void folderWithOtherFilesAsksFirst_data();
     void folderWithOtherFilesAsksFirst();
     void upgradeAsksNothing();
+    void productWithoutShortcutIsPointedOut();
     void packageWithoutProgramFails();
     void progressFillsTheSecondHalfWhileUnpacking();
 
@@ -408,6 +409,29 @@ void TstInstallFlow::upgradeAsksNothing()
     QVERIFY(runInstall());
     QCOMPARE(m_wizard.currentPage(), int(SuccessPage));
     QCOMPARE(answerer.count(), 0);
+}
+
+void TstInstallFlow::productWithoutShortcutIsPointedOut()
+{
+#ifdef Q_OS_WIN
+    QSKIP("the prefix's Start menu and desktop cannot be closed to one test");
+#else
+    // No desktop folder in the home, and a folder takes the menu entry's name.
+    const QString blocker = m_home.dataHome() + QStringLiteral("/applications/Velmar.desktop");
+    QFile::remove(blocker); // an earlier test's entry
+    QVERIFY(QDir().mkpath(blocker));
+    InstallerConfig *config = installerConfig();
+    config->packageUrl = serveFile(QStringLiteral("velmar.zip"), m_package);
+    MessageBoxAnswerer answerer(QStringLiteral("OK"));
+    const bool ended = runInstall();
+    QDir(blocker).removeRecursively();
+    QVERIFY(ended);
+    QCOMPARE(m_wizard.currentPage(), int(SuccessPage)); // installed all the same
+    QCOMPARE(answerer.texts(),
+             QStringList { QStringLiteral("Velmar Test is installed, but no shortcut to it could "
+                                          "be created. Start it from the folder %1.")
+                               .arg(config->installDir) });
+#endif
 }
 
 void TstInstallFlow::packageWithoutProgramFails()

@@ -53,6 +53,9 @@ void TestMainWindow::construction()
     QVERIFY(!window.titleBar());
     QCOMPARE(window.windowTitle(), QStringLiteral("Velmar"));
     QCOMPARE(window.currentPage(), 0);
+    // Without a product text, the product's name (here the default) is the title.
+    installerConfig()->productText.clear();
+    QCOMPARE(MainWindow().windowTitle(), QStringLiteral("Velmar"));
 
     auto *body = qobject_cast<QVBoxLayout *>(window.background()->layout());
     QVERIFY(body);

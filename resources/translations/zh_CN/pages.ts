@@ -122,6 +122,10 @@
         <source>Installation progress</source>
         <translation>安装进度</translation>
     </message>
+    <message>
+        <source>%1 is installed, but no shortcut to it could be created. Start it from the folder %2.</source>
+        <translation>%1 已安装，但无法为它创建快捷方式。请从文件夹 %2 中启动它。</translation>
+    </message>
 </context>
 <context>
     <name>SuccessWidget</name>

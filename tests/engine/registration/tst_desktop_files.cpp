@@ -126,6 +126,8 @@ void TestDesktopFiles::validatorAcceptsAwkwardEntries()
         entry.name = text;
         entry.comment = text + " links";
         entry.command = { "/opt/" + text + "/V.exe", text };
+        entry.workingFolder = "/opt/" + text;
+        entry.icon = "/opt/" + text + "/V.exe";
         platform::DesktopEntry handler = entry;
         handler.fieldCodes = "%u";
         handler.mimeTypes = { "x-scheme-handler/web+velmar-2.x" };

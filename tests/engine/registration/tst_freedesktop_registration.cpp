@@ -2,6 +2,7 @@
 // menu, the desktop and autostart, the URL scheme handler made the default,
 // the program link and the uninstall record.
 #include "config/installer_config.h"
+#include "engine/registration/earlier_installation.h"
 #include "engine/registration/registration.h"
 #include "support/desktop_file_problems.h"
 #include "support/temporary_home.h"
@@ -88,7 +89,10 @@ void TestFreedesktopRegistration::registersEverything()
     InstallerConfig config;
     QVERIFY(productIn(installDir, &config));
     const QString program = installDir + QStringLiteral("/Velmar.exe");
-    registerInstallation(config);
+    QVERIFY(registerInstallation(config));
+    InstallerConfig next = config; // the next installer, with its own default folder
+    next.installDir = m_home->dataHome() + QStringLiteral("/Velmar");
+    QCOMPARE(earlierInstallFolder(next), installDir);
 
     const QString menuEntry = m_home->dataHome() + QStringLiteral("/applications/Velmar.desktop");
     const QString desktopEntry = desktop + QStringLiteral("/Velmar.desktop");
@@ -106,6 +110,8 @@ void TestFreedesktopRegistration::registersEverything()
                              .arg(m_home->path());
     const QString launcher = readText(menuEntry);
     QVERIFY2(launcher.contains(exec + QLatin1Char('\n')), qPrintable(launcher));
+    QVERIFY(launcher.contains(QStringLiteral("\nPath=%1\n").arg(installDir)));
+    QVERIFY(launcher.contains(QStringLiteral("\nIcon=%1\n").arg(program)));
     QVERIFY(
         launcher.contains(QStringLiteral("Name=Velmar \"Pro\" 100% \u00fc\u7ef4 \\\\ $HOME\n")));
     QCOMPARE(readText(desktopEntry), launcher);
@@ -136,8 +142,9 @@ void TestFreedesktopRegistration::registersEverything()
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(QFileInfo(link).symLinkTarget(), program);
 
-    const QString record
-        = readText(m_home->dataHome() + QStringLiteral("/installer/uninstall/Velmar.ini"));
+    const QString recordPath
+        = m_home->dataHome() + QStringLiteral("/installer/uninstall/Velmar.ini");
+    const QString record = readText(recordPath);
     const QString uninstaller
         = QStringLiteral("\"%1/Apps/My \\\\\"Velmar\\\\\" 100%/uninst.exe\"").arg(m_home->path());
     QCOMPARE(record,
@@ -150,8 +157,13 @@ void TestFreedesktopRegistration::registersEverything()
                             "Publisher=Korvant\n"
                             "EstimatedSize=2\n"
                             "NoRepair=1\n"
-                            "NoModify=1\n")
-                 .arg(uninstaller));
+                            "NoModify=1\n"
+                            "InstallLocation=%2\n")
+                 .arg(uninstaller, installDir));
+    // Without InstallLocation, as older installers wrote the record, the
+    // uninstaller's quoted and escaped command names the folder.
+    QVERIFY(writeFile(recordPath, record.left(record.indexOf(QStringLiteral("Install"))).toUtf8()));
+    QCOMPARE(earlierInstallFolder(next), installDir);
 }
 
 void TestFreedesktopRegistration::schemeHandlerIsTheDefaultForXdgMime()
@@ -217,7 +229,8 @@ void TestFreedesktopRegistration::failuresAreLoggedAndTheRestGoesOn()
         QRegularExpression(QStringLiteral("application path .*/\\.local/bin/Velmar\\.exe")));
     QTest::ignoreMessage(
         QtWarningMsg, QRegularExpression(QStringLiteral("shortcut .*/Desktop/Velmar\\.desktop")));
-    registerInstallation(config);
+    // The menu entry still starts the product.
+    QVERIFY(registerInstallation(config));
 
     QCOMPARE(readText(ownTool), QStringLiteral("mine"));
     QVERIFY(!QFileInfo::exists(m_home->path() + QStringLiteral("/Desktop")));

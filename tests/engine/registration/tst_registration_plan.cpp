@@ -66,7 +66,8 @@ private slots:
     void perUserCopiesUseTheCurrentUsersKeys();
     void perUserInstallWritesOnlyTheCurrentUsersKeys();
     void windowsShortcuts();
-    void emptyProductTextGivesBareLnk();
+    void shortcutAndEntryNames_data();
+    void shortcutAndEntryNames();
     void estimatedSizeIsKibRoundedUp_data();
     void estimatedSizeIsKibRoundedUp();
     void unsafeNamesAreNotRegistered();
@@ -104,6 +105,7 @@ void TestRegistrationPlan::exampleMatchesTheRegistryTable()
         dword(uninstall, QStringLiteral("EstimatedSize"), 5), // 5000 bytes, rounded up to KiB
         dword(uninstall, QStringLiteral("NoRepair"), 1),
         dword(uninstall, QStringLiteral("NoModify"), 1),
+        value(hklm, uninstall, QStringLiteral("InstallLocation"), QStringLiteral("C:\\P")),
     };
     const QVector<RegistryValue> actual = plan.registryValues();
     QCOMPARE(actual.size(), expected.size());
@@ -121,7 +123,7 @@ void TestRegistrationPlan::perUserCopiesUseTheCurrentUsersKeys()
              QStringLiteral("Software\\Classes\\korvantvelmar\\shell\\open\\command"));
     QCOMPARE(plan.applicationPath.registry.perUser.at(0).key,
              QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Velmar.exe"));
-    QCOMPARE(plan.uninstall.registry.perUser.size(), 9);
+    QCOMPARE(plan.uninstall.registry.perUser.size(), 10);
     const QVector<RegistryEntry> entries
         = { protocol, plan.applicationPath.registry, plan.uninstall.registry };
     for (const RegistryEntry &entry : entries) {
@@ -176,6 +178,9 @@ void TestRegistrationPlan::windowsShortcuts()
     for (const Shortcut &shortcut : plan.shortcuts) {
         QCOMPARE(shortcut.target, QStringLiteral("C:/P/Velmar.exe"));
         QVERIFY(shortcut.arguments.isEmpty());
+        QCOMPARE(shortcut.workingFolder, QStringLiteral("C:/P"));
+        QCOMPARE(shortcut.iconPath, shortcut.target);
+        QCOMPARE(shortcut.description, QStringLiteral("Velmar Studio"));
     }
 
     config.autoStart = true;
@@ -186,13 +191,29 @@ void TestRegistrationPlan::windowsShortcuts()
     QCOMPARE(plan.shortcuts.at(2).target, QStringLiteral("C:/P/Velmar.exe"));
 }
 
-void TestRegistrationPlan::emptyProductTextGivesBareLnk()
+void TestRegistrationPlan::shortcutAndEntryNames_data()
 {
+    // No nameless link or entry (Windows hides an entry without a name), and
+    // no link name Windows refuses or takes for a device.
+    QTest::addColumn<QStringList>("names"); // productText, link file, DisplayName
+    QTest::newRow("empty") << QStringList { "", "Velmar.lnk", "Velmar" };
+    QTest::newRow("device name") << QStringList { "nul.txt", "nul_.txt.lnk", "nul.txt" };
+    QTest::newRow("quotes, trailing dot") << QStringList { "\"V\".", "_V_.lnk", "\"V\"." };
+    QTest::newRow("nothing usable left") << QStringList { "...", "Velmar.lnk", "..." };
+    const QString longText(300, QLatin1Char('v'));
+    QTest::newRow("room for the ending")
+        << QStringList { longText, longText.left(251) + ".lnk", longText };
+}
+
+void TestRegistrationPlan::shortcutAndEntryNames()
+{
+    QFETCH(QStringList, names);
     InstallerConfig config = exampleConfig();
-    config.productText.clear();
+    config.productText = names.at(0);
     const RegistrationPlan plan = buildRegistrationPlan(config, TargetSystem::Windows);
-    QCOMPARE(plan.shortcuts.at(1).fileName, QStringLiteral(".lnk"));
-    QCOMPARE(plan.uninstall.registry.machineWide.at(0).text, QString()); // DisplayName
+    QCOMPARE(plan.shortcuts.at(0).fileName, names.at(1));
+    QCOMPARE(plan.shortcuts.at(1).fileName, names.at(1));
+    QCOMPARE(plan.uninstall.registry.machineWide.at(0).text, names.at(2)); // DisplayName
 }
 
 void TestRegistrationPlan::estimatedSizeIsKibRoundedUp_data()
@@ -286,6 +307,8 @@ void TestRegistrationPlan::freedesktopPlan()
         QCOMPARE(shortcut.fileName, QStringLiteral("Velmar.desktop"));
         QVERIFY(shortcut.subfolder.isEmpty());
         QCOMPARE(shortcut.displayName, QStringLiteral("Velmar Studio"));
+        QCOMPARE(shortcut.workingFolder, QStringLiteral("/home/u/My \"Apps\"/$Velmar"));
+        QCOMPARE(shortcut.iconPath, plan.executablePath);
     }
     QCOMPARE(int(plan.shortcuts.at(2).place), int(ShortcutPlace::Startup));
 

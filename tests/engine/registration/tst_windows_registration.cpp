@@ -2,6 +2,7 @@
 // the system it runs on (Wine in CI): what a machine-wide and a per-user
 // installation leave behind, read back through the Windows layer.
 #include "config/installer_config.h"
+#include "engine/registration/earlier_installation.h"
 #include "engine/registration/registration.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/shell_links.h"
@@ -30,11 +31,11 @@ QString readText(RegistryRoot root, const QString &key, const QString &name = QS
     return QString::fromStdWString(value.text);
 }
 
-QString linkTarget(const QString &link)
+QString linkTarget(const QString &link, platform::ShellLinkDetails *details = nullptr)
 {
     std::wstring target, arguments;
-    if (!platform::readShellLink(QDir::toNativeSeparators(link).toStdWString(), &target,
-                                 &arguments))
+    if (!platform::readShellLink(QDir::toNativeSeparators(link).toStdWString(), &target, &arguments,
+                                 details))
         return QString();
     return QDir::fromNativeSeparators(QString::fromStdWString(target));
 }
@@ -86,6 +87,12 @@ void TestWindowsRegistration::registersEverything()
     QCOMPARE(readText(written, appPaths + config.programName), program);
     QVERIFY(readText(written, uninstall + config.productName, QStringLiteral("UninstallString"))
                 .contains(QDir::toNativeSeparators(installDir.path())));
+    QCOMPARE(readText(written, uninstall + config.productName, QStringLiteral("InstallLocation")),
+             QDir::toNativeSeparators(installDir.path()));
+    // The next installer, whose default folder is elsewhere, finds it there.
+    InstallerConfig next = config;
+    next.installDir = QStringLiteral("C:/Program Files/OrbelRegistrationTest");
+    QCOMPARE(earlierInstallFolder(next).toLower(), QDir::cleanPath(installDir.path()).toLower());
     QVERIFY(readText(untouched, command).isEmpty());
     QVERIFY(readText(untouched, appPaths + config.programName).isEmpty());
 
@@ -97,8 +104,14 @@ void TestWindowsRegistration::registersEverything()
                                 .filePath(config.productText + QStringLiteral(".lnk"));
     const QString startup
         = QDir(startupFolder()).filePath(config.productName + QStringLiteral(".lnk"));
-    for (const QString &link : { menu, desktop, startup })
-        QCOMPARE(linkTarget(link).toLower(), program.toLower());
+    for (const QString &link : { menu, desktop, startup }) {
+        platform::ShellLinkDetails details;
+        QCOMPARE(linkTarget(link, &details).toLower(), program.toLower());
+        QCOMPARE(QString::fromStdWString(details.workingFolder).toLower(),
+                 QDir::toNativeSeparators(installDir.path()).toLower());
+        QCOMPARE(QString::fromStdWString(details.iconPath).toLower(), native.toLower());
+        QCOMPARE(QString::fromStdWString(details.description), config.productText);
+    }
 
     removeWindowsRegistration(config);
 }
