@@ -61,8 +61,10 @@ xdemo_start_server() { # xdemo_start_server FOLDER SECONDS
         >"$work/server.out" 2>"$work/server.log" &
     started_pids+=($!)
     port=
-    for _ in $(seq 100); do
-        port=$(sed -n 's/^port \([0-9][0-9]*\)$/\1/p' "$work/server.out")
+    # The shell may get here before the redirection made the file, and a
+    # loaded machine may take a while to start Python.
+    for _ in $(seq 600); do
+        port=$(sed -n 's/^port \([0-9][0-9]*\)$/\1/p' "$work/server.out" 2>/dev/null || true)
         [ -n "$port" ] && break
         kill -0 "${started_pids[-1]}" 2>/dev/null || break
         sleep 0.1
