@@ -3,11 +3,11 @@
 // and shell links.
 #include "engine/registration/registration_applier.h"
 
+#include "config/native_path.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/shell_links.h"
 
 #include <QDebug>
-#include <QDir>
 #include <QStandardPaths>
 
 #include <vector>
@@ -95,10 +95,8 @@ bool applyUninstallEntry(const UninstallRegistration &uninstall)
 bool writeShortcut(const QString &linkPath, const Shortcut &shortcut)
 {
     // The shell parses the target into an item list, which wants backslashes.
-    const bool ok
-        = platform::createShellLink(QDir::toNativeSeparators(linkPath).toStdWString(),
-                                    QDir::toNativeSeparators(shortcut.target).toStdWString(),
-                                    shortcut.arguments.toStdWString());
+    const bool ok = platform::createShellLink(toNativePath(linkPath), toNativePath(shortcut.target),
+                                              shortcut.arguments.toStdWString());
     if (!ok)
         qWarning().noquote() << "Registration: could not save the shortcut" << linkPath;
     return ok;
