@@ -1,6 +1,6 @@
 #include "app/display_scale.h"
 
-#include <string>
+#include "config/native_path.h"
 
 namespace {
 
@@ -8,15 +8,6 @@ MonitorList &processMonitorList()
 {
     static MonitorList monitors;
     return monitors;
-}
-
-// Windows names come as wide strings, X11 names as UTF-8.
-template<typename Char> QString toQString(const std::basic_string<Char> &text)
-{
-    if constexpr (sizeof(Char) == sizeof(wchar_t))
-        return QString::fromStdWString(text);
-    else
-        return QString::fromStdString(text);
 }
 
 } // namespace
@@ -45,8 +36,8 @@ MonitorInfo monitorInfoFromRecord(const platform::MonitorRecord &record)
     info.bitsPerPel = record.bitsPerPel;
     info.scale = monitorScale(record.effectiveDpi, record.logPixels, record.systemDpi);
     info.primary = record.primary;
-    info.deviceName = toQString(record.deviceName);
-    info.deviceString = toQString(record.deviceString);
+    info.deviceName = fromNativeText(record.deviceName);
+    info.deviceString = fromNativeText(record.deviceString);
     info.devMode = record.devMode;
     return info;
 }

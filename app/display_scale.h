@@ -1,17 +1,12 @@
 #pragma once
 
 #include "app/monitor_info.h"
+#include "platform/monitors.h"
 
 #include <QString>
 
 #include <functional>
 #include <vector>
-
-#ifdef Q_OS_WIN
-#include "platform/win32/monitors.h"
-#else
-#include "platform/unix/monitors.h"
-#endif
 
 using MonitorList = std::vector<MonitorInfo>;
 

@@ -1,17 +1,20 @@
 #pragma once
 
-#include <QString>
+#include "platform/monitors.h"
 
-#include <array>
+#include <QString>
 
 // One display monitor: geometry, current display mode, names, scale and the
 // primary flag. A default-constructed record is what the display scale
-// detection returns when no primary monitor is found.
+// detection returns when no primary monitor is found. The system's own
+// record (platform::MonitorRecord) carries what the scale rule reads, the
+// effective and the system DPI; this one carries its result and the names
+// as Qt text, and is what start-up reads.
 struct MonitorInfo
 {
     // The system display-mode record (DEVMODEW) kept as raw bytes, so that
     // this header stays portable.
-    using DevMode = std::array<unsigned char, 220>;
+    using DevMode = platform::MonitorRecord::DevMode;
 
     int left = 0;
     int top = 0;
@@ -29,11 +32,9 @@ struct MonitorInfo
     bool primary = false;
     QString deviceName;
     QString deviceString;
-    DevMode devMode = emptyDevMode();
+    // Empty: all zero except the size field, which holds 220.
+    DevMode devMode = platform::MonitorRecord::emptyDevMode();
 
-    // All zero except the size field (dmSize at offset 68, 16-bit little
-    // endian), which holds 220.
-    static DevMode emptyDevMode();
     // The dmSize field of devMode.
     int devModeSize() const;
 };

@@ -1,12 +1,10 @@
 #include "config/install_location.h"
 
+#include "config/native_path.h"
 #include "config/program_files_folder.h"
-
-#ifdef Q_OS_WIN
-#include "platform/win32/known_folders.h"
+#include "platform/known_folders.h"
 
 #include <QDir>
-#endif
 
 InstallLocation chooseInstallLocation(const QString &programFiles, const QString &userPrograms,
                                       bool canCreateInProgramFiles)
@@ -19,19 +17,15 @@ InstallLocation chooseInstallLocation(const QString &programFiles, const QString
 InstallLocation defaultInstallLocation()
 {
     const QString programFiles = programFilesFolder();
-#ifdef Q_OS_WIN
-    const QString userPrograms
-        = QDir::fromNativeSeparators(QString::fromStdWString(platform::userProgramFilesFolder()));
-    const bool canCreate = !programFiles.isEmpty()
-        && platform::canCreateFolderIn(QDir::toNativeSeparators(programFiles).toStdWString());
+    // Linux names no per-user folder: its stand-in for Program Files, the
+    // data folder, is the user's own already, and nothing needs probing.
+    const QString userPrograms = fromNativePath(platform::userProgramFilesFolder());
+    const bool canCreate = !userPrograms.isEmpty() && !programFiles.isEmpty()
+        && platform::canCreateFolderIn(toNativePath(programFiles));
     const InstallLocation location = chooseInstallLocation(programFiles, userPrograms, canCreate);
     // The user's programs folder is made on first use, by Windows as by us:
     // the start page wants the install folder's parent to exist.
     if (location.perUser)
         QDir().mkpath(location.baseFolder);
     return location;
-#else
-    // The Linux stand-in for Program Files is the user's data folder.
-    return { programFiles, false };
-#endif
 }

@@ -1,18 +1,9 @@
 #include "config/program_files_folder.h"
 
-#ifdef Q_OS_WIN
-#include "platform/win32/known_folders.h"
-#else
-#include "platform/unix/known_folders.h"
-#endif
-
-#include <QDir>
+#include "config/native_path.h"
+#include "platform/known_folders.h"
 
 QString programFilesFolder()
 {
-#ifdef Q_OS_WIN
-    return QDir::fromNativeSeparators(QString::fromStdWString(platform::programFilesFolder()));
-#else
-    return QString::fromStdString(platform::programFilesFolder());
-#endif
+    return fromNativePath(platform::programFilesFolder());
 }

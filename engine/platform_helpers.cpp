@@ -1,5 +1,9 @@
 #include "engine/platform_helpers.h"
 
+#include "config/native_path.h"
+#include "platform/disk_space.h"
+#include "platform/processes.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -8,29 +12,7 @@
 
 #include <cstdint>
 
-#ifdef Q_OS_WIN
-#include "platform/win32/disk_space.h"
-#include "platform/win32/new_file.h"
-#include "platform/win32/processes.h"
-#else
-#include "platform/unix/disk_space.h"
-#include "platform/unix/new_file.h"
-#include "platform/unix/processes.h"
-#endif
-
 namespace {
-
-#ifdef Q_OS_WIN
-std::wstring toPlatform(const QString &text)
-{
-    return QDir::toNativeSeparators(text).toStdWString();
-}
-#else
-std::string toPlatform(const QString &text)
-{
-    return QFile::encodeName(text).toStdString();
-}
-#endif
 
 bool isLink(const QFileInfo &info)
 {
@@ -67,11 +49,7 @@ qint64 findProcess(const QString &name)
 {
     if (name.isEmpty())
         return 0;
-#ifdef Q_OS_WIN
-    return platform::findProcess(name.toStdWString());
-#else
-    return platform::findProcess(QFile::encodeName(name).toStdString());
-#endif
+    return platform::findProcess(toNativePath(name));
 }
 
 bool terminateProcess(qint64 processId)
@@ -94,7 +72,7 @@ quint64 diskFreeSpace(const QDir &dir)
         path = parent;
     }
     std::uint64_t freeBytes = 0;
-    if (!platform::diskFreeSpace(toPlatform(path), &freeBytes)) {
+    if (!platform::diskFreeSpace(toNativePath(path), &freeBytes)) {
         qDebug() << "ERROR: Call to GetDiskFreeSpaceEx() failed.";
         return 0;
     }
@@ -105,7 +83,7 @@ bool volumeBlocks(const QString &path, quint64 *blockSize, quint64 *freeBlocks)
 {
     std::uint64_t size = 0;
     std::uint64_t blocks = 0;
-    const bool known = platform::volumeBlocks(toPlatform(path), &size, &blocks);
+    const bool known = platform::volumeBlocks(toNativePath(path), &size, &blocks);
     *blockSize = size;
     *freeBlocks = blocks;
     return known;
@@ -113,7 +91,7 @@ bool volumeBlocks(const QString &path, quint64 *blockSize, quint64 *freeBlocks)
 
 bool volumeFull(const QString &path)
 {
-    return platform::volumeFull(toPlatform(path));
+    return platform::volumeFull(toNativePath(path));
 }
 
 QString uniqueName()

@@ -4,13 +4,8 @@
 #include "single_instance/instance_key.h"
 #include "single_instance/random_pause.h"
 
-#ifdef Q_OS_WIN
-#include "platform/win32/foreground.h"
-#include "platform/win32/process_liveness.h"
-#else
-#include "platform/unix/foreground.h"
-#include "platform/unix/process_liveness.h"
-#endif
+#include "platform/foreground.h"
+#include "platform/process_liveness.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -3,11 +3,11 @@
 // and shell links.
 #include "engine/registration/registration_applier.h"
 
+#include "config/native_path.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/shell_links.h"
 
 #include <QDebug>
-#include <QDir>
 #include <QStandardPaths>
 
 #include <vector>
@@ -95,13 +95,11 @@ bool applyUninstallEntry(const UninstallRegistration &uninstall)
 bool writeShortcut(const QString &linkPath, const Shortcut &shortcut)
 {
     // The shell parses the target into an item list, which wants backslashes.
-    const auto native
-        = [](const QString &path) { return QDir::toNativeSeparators(path).toStdWString(); };
     platform::ShellLinkDetails details;
-    details.workingFolder = native(shortcut.workingFolder);
-    details.iconPath = native(shortcut.iconPath);
+    details.workingFolder = toNativePath(shortcut.workingFolder);
+    details.iconPath = toNativePath(shortcut.iconPath);
     details.description = shortcut.description.toStdWString();
-    const bool ok = platform::createShellLink(native(linkPath), native(shortcut.target),
+    const bool ok = platform::createShellLink(toNativePath(linkPath), toNativePath(shortcut.target),
                                               shortcut.arguments.toStdWString(), details);
     if (!ok)
         qWarning().noquote() << "Registration: could not save the shortcut" << linkPath;

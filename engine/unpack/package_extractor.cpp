@@ -2,6 +2,9 @@
 
 #include "engine/unpack/archive_index.h"
 
+#include "config/native_path.h"
+#include "platform/new_file.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -13,28 +16,19 @@
 
 #include <zlib.h>
 
-#ifdef Q_OS_WIN
-#include "platform/win32/new_file.h"
-#else
-#include "platform/unix/new_file.h"
-#endif
-
 namespace {
 
 constexpr int bufferSize = 256 * 1024;
 
+platform::NativeString nativePath(const QString &path)
+{
 #ifdef Q_OS_WIN
-std::wstring nativePath(const QString &path)
-{
     // The \\?\ form lifts the 260-character limit on deep trees.
-    return QString(QStringLiteral("\\\\?\\") + QDir::toNativeSeparators(path)).toStdWString();
-}
+    return L"\\\\?\\" + toNativePath(path);
 #else
-std::string nativePath(const QString &path)
-{
-    return QFile::encodeName(path).toStdString();
-}
+    return toNativePath(path);
 #endif
+}
 
 // A packaged program stays executable; no entry gets set-user-id or
 // write access for others.

@@ -1,4 +1,4 @@
-#include "platform/unix/foreground.h"
+#include "platform/foreground.h"
 
 #include <sys/types.h>
 

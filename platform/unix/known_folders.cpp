@@ -1,19 +1,40 @@
-#include "platform/unix/known_folders.h"
+#include "platform/known_folders.h"
 
-#include <cstdlib>
+#include "platform/unix/freedesktop.h"
+
+#include <ctime>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
-std::string programFilesFolder()
+NativeString programFilesFolder()
 {
-    // The XDG base directory rules: only an absolute XDG_DATA_HOME counts.
-    const char *dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome && dataHome[0] == '/')
-        return dataHome;
-    const char *home = std::getenv("HOME");
-    if (home && home[0] != '\0')
-        return std::string(home) + "/.local/share";
-    return std::string();
+    return xdgDataHome();
+}
+
+NativeString userProgramFilesFolder()
+{
+    return NativeString();
+}
+
+bool canCreateFolderIn(const NativeString &folder)
+{
+    if (folder.empty())
+        return false;
+    // Unique per process and attempt, so that two installers probing at once
+    // never remove each other's folder.
+    timespec now {};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    NativeString probe = folder;
+    if (probe.back() != '/')
+        probe += '/';
+    probe += "installer-probe-" + std::to_string(::getpid()) + '-' + std::to_string(now.tv_sec)
+        + '-' + std::to_string(now.tv_nsec);
+    if (::mkdir(probe.c_str(), 0700) != 0)
+        return false;
+    ::rmdir(probe.c_str());
+    return true;
 }
 
 } // namespace platform

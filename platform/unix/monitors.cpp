@@ -1,4 +1,4 @@
-#include "platform/unix/monitors.h"
+#include "platform/monitors.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
@@ -122,24 +122,22 @@ namespace platform {
 
 std::vector<MonitorRecord> enumerateMonitors()
 {
-    return enumerateMonitors(nullptr);
-}
-
-std::vector<MonitorRecord> enumerateMonitors(const char *displayName)
-{
     // XOpenDisplay(nullptr) would read $DISPLAY itself; checking first keeps
     // a display-less run (CI, offscreen tests) from any X library call.
-    if (!displayName) {
-        const char *fromEnvironment = std::getenv("DISPLAY");
-        if (!fromEnvironment || !*fromEnvironment)
-            return {};
-    }
+    const char *displayName = std::getenv("DISPLAY");
+    if (!displayName || !*displayName)
+        return {};
     Display *display = XOpenDisplay(displayName);
     if (!display)
         return {};
     std::vector<MonitorRecord> records = readMonitors(display);
     XCloseDisplay(display);
     return records;
+}
+
+bool perMonitorDpiAvailable()
+{
+    return false;
 }
 
 } // namespace platform

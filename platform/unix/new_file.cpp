@@ -1,9 +1,7 @@
-#include "platform/unix/new_file.h"
+#include "platform/new_file.h"
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace platform {
@@ -21,7 +19,7 @@ FileFailure failureOf(int error)
 
 } // namespace
 
-int createNewFile(const std::string &path, unsigned mode, FileFailure *failure)
+NativeFile createNewFile(const NativeString &path, unsigned mode, FileFailure *failure)
 {
     const int file
         = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
@@ -29,7 +27,7 @@ int createNewFile(const std::string &path, unsigned mode, FileFailure *failure)
     return file;
 }
 
-FileFailure writeAll(int file, const void *data, std::size_t size)
+FileFailure writeAll(NativeFile file, const void *data, std::size_t size)
 {
     const char *next = static_cast<const char *>(data);
     while (size > 0) {
@@ -47,36 +45,9 @@ FileFailure writeAll(int file, const void *data, std::size_t size)
     return FileFailure::None;
 }
 
-FileFailure closeFile(int file)
+FileFailure closeFile(NativeFile file)
 {
     return ::close(file) == 0 ? FileFailure::None : failureOf(errno);
-}
-
-bool volumeBlocks(const std::string &path, std::uint64_t *blockSize, std::uint64_t *freeBlocks)
-{
-    struct statvfs volume;
-    if (::statvfs(path.c_str(), &volume) != 0 || volume.f_frsize == 0)
-        return false;
-    *blockSize = volume.f_frsize;
-    *freeBlocks = volume.f_bavail;
-    return true;
-}
-
-bool volumeFull(const std::string &path)
-{
-    struct statvfs volume;
-    if (::statvfs(path.c_str(), &volume) != 0)
-        return false;
-    return volume.f_bavail == 0 || (volume.f_files > 0 && volume.f_favail == 0);
-}
-
-bool volumeId(const std::string &path, std::uint64_t *id)
-{
-    struct stat status;
-    if (::lstat(path.c_str(), &status) != 0)
-        return false;
-    *id = static_cast<std::uint64_t>(status.st_dev);
-    return true;
 }
 
 } // namespace platform

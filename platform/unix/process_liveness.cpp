@@ -1,4 +1,4 @@
-#include "platform/unix/process_liveness.h"
+#include "platform/process_liveness.h"
 
 #include <cerrno>
 #include <csignal>

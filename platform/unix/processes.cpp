@@ -1,4 +1,4 @@
-#include "platform/unix/processes.h"
+#include "platform/processes.h"
 
 #include <cerrno>
 #include <chrono>
@@ -85,7 +85,7 @@ bool isGone(pid_t processId)
 
 } // namespace
 
-std::int64_t findProcess(const std::string &executableName)
+std::int64_t findProcess(const NativeString &executableName)
 {
     if (executableName.empty())
         return 0;

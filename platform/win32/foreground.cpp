@@ -1,4 +1,4 @@
-#include "platform/win32/foreground.h"
+#include "platform/foreground.h"
 
 #include <windows.h>
 

@@ -1,11 +1,11 @@
-#include "platform/win32/known_folders.h"
+#include "platform/known_folders.h"
 
 #include <shlobj.h>
 #include <windows.h>
 
 namespace platform {
 
-std::wstring programFilesFolder()
+NativeString programFilesFolder()
 {
     LPITEMIDLIST itemList = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAM_FILES, &itemList)) || !itemList)
@@ -31,7 +31,7 @@ std::wstring knownFolder(REFKNOWNFOLDERID id)
 
 } // namespace
 
-std::wstring userProgramFilesFolder()
+NativeString userProgramFilesFolder()
 {
     const std::wstring folder = knownFolder(FOLDERID_UserProgramFiles);
     if (!folder.empty())
@@ -42,7 +42,7 @@ std::wstring userProgramFilesFolder()
     return localAppData.empty() ? std::wstring() : localAppData + L"\\Programs";
 }
 
-bool canCreateFolderIn(const std::wstring &folder)
+bool canCreateFolderIn(const NativeString &folder)
 {
     if (folder.empty())
         return false;

@@ -1,4 +1,4 @@
-#include "platform/win32/monitors.h"
+#include "platform/monitors.h"
 
 #include <windows.h>
 

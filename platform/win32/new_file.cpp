@@ -1,4 +1,4 @@
-#include "platform/win32/new_file.h"
+#include "platform/new_file.h"
 
 #include <windows.h>
 
@@ -17,7 +17,7 @@ FileFailure failureOf(DWORD error)
 
 } // namespace
 
-std::intptr_t createNewFile(const std::wstring &path, unsigned, FileFailure *failure)
+NativeFile createNewFile(const NativeString &path, unsigned, FileFailure *failure)
 {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
@@ -26,10 +26,10 @@ std::intptr_t createNewFile(const std::wstring &path, unsigned, FileFailure *fai
         return -1;
     }
     *failure = FileFailure::None;
-    return reinterpret_cast<std::intptr_t>(file);
+    return reinterpret_cast<NativeFile>(file);
 }
 
-FileFailure writeAll(std::intptr_t file, const void *data, std::size_t size)
+FileFailure writeAll(NativeFile file, const void *data, std::size_t size)
 {
     const char *next = static_cast<const char *>(data);
     while (size > 0) {
@@ -45,51 +45,10 @@ FileFailure writeAll(std::intptr_t file, const void *data, std::size_t size)
     return FileFailure::None;
 }
 
-FileFailure closeFile(std::intptr_t file)
+FileFailure closeFile(NativeFile file)
 {
     return CloseHandle(reinterpret_cast<HANDLE>(file)) ? FileFailure::None
                                                        : failureOf(GetLastError());
-}
-
-bool volumeBlocks(const std::wstring &path, std::uint64_t *blockSize, std::uint64_t *freeBlocks)
-{
-    wchar_t root[MAX_PATH + 1] = {};
-    if (!GetVolumePathNameW(path.c_str(), root, MAX_PATH))
-        return false;
-    DWORD sectorsPerCluster = 0;
-    DWORD bytesPerSector = 0;
-    DWORD freeClusters = 0;
-    DWORD totalClusters = 0;
-    if (!GetDiskFreeSpaceW(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
-                           &totalClusters))
-        return false;
-    const std::uint64_t cluster = std::uint64_t(sectorsPerCluster) * bytesPerSector;
-    ULARGE_INTEGER available;
-    // The cluster count above stops at 2^32; the byte count (which honours
-    // quotas) does not.
-    if (cluster == 0 || !GetDiskFreeSpaceExW(root, &available, nullptr, nullptr))
-        return false;
-    *blockSize = cluster;
-    *freeBlocks = available.QuadPart / cluster;
-    return true;
-}
-
-bool volumeFull(const std::wstring &path)
-{
-    std::uint64_t blockSize = 0;
-    std::uint64_t freeBlocks = 0;
-    return volumeBlocks(path, &blockSize, &freeBlocks) && freeBlocks == 0;
-}
-
-bool volumeId(const std::wstring &path, std::uint64_t *id)
-{
-    wchar_t root[MAX_PATH + 1] = {};
-    DWORD serial = 0;
-    if (!GetVolumePathNameW(path.c_str(), root, MAX_PATH)
-        || !GetVolumeInformationW(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
-        return false;
-    *id = serial;
-    return true;
 }
 
 } // namespace platform

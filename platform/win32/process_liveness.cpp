@@ -1,4 +1,4 @@
-#include "platform/win32/process_liveness.h"
+#include "platform/process_liveness.h"
 
 #include <windows.h>
 

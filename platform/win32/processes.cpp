@@ -1,4 +1,4 @@
-#include "platform/win32/processes.h"
+#include "platform/processes.h"
 
 #include <windows.h>
 // after windows.h, which it needs
@@ -6,7 +6,7 @@
 
 namespace platform {
 
-std::int64_t findProcess(const std::wstring &executableName)
+std::int64_t findProcess(const NativeString &executableName)
 {
     const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE)

@@ -1,6 +1,6 @@
 // Free space of a deep folder is the free space of its drive.
 #include "check.h"
-#include "platform/win32/disk_space.h"
+#include "platform/disk_space.h"
 
 #include <windows.h>
 

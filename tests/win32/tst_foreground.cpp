@@ -1,6 +1,6 @@
 // A later installer start passes its right to the foreground on to the running one.
 #include "check.h"
-#include "platform/win32/foreground.h"
+#include "platform/foreground.h"
 
 #include <cstdio>
 #include <windows.h>

@@ -1,7 +1,7 @@
 // The Program Files folder as the shell gives it, the user's own programs
 // folder, and the probe that decides between them.
 #include "check.h"
-#include "platform/win32/known_folders.h"
+#include "platform/known_folders.h"
 
 #include <objbase.h>
 #include <windows.h>

@@ -3,7 +3,7 @@
 // Under Wine the test also starts a copy of itself that Wine presents as
 // Windows 10, so that both sides of the version check are exercised.
 #include "check.h"
-#include "platform/win32/monitors.h"
+#include "platform/monitors.h"
 
 #include <windows.h>
 

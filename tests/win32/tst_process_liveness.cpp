@@ -1,7 +1,7 @@
 // Telling a running process from an ended one, as the single-instance guard
 // does for the primary that its shared block names.
 #include "check.h"
-#include "platform/win32/process_liveness.h"
+#include "platform/process_liveness.h"
 
 #include <string>
 #include <windows.h>

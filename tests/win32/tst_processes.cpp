@@ -2,7 +2,7 @@
 // ending it. The program is a copy of this test under a name of its own, so
 // the search cannot stumble on the test itself.
 #include "check.h"
-#include "platform/win32/processes.h"
+#include "platform/processes.h"
 
 #include <windows.h>
 

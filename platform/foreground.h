@@ -7,7 +7,9 @@ namespace platform {
 // installer start that hands over to the running one passes that right on,
 // or the running one's window would only flash on the task bar. True when
 // Windows accepted it; false when it refused (this process may not set the
-// foreground itself) or the id cannot name a process.
+// foreground itself) or the id cannot name a process. X11 desktops keep no
+// foreground right that one process could pass to another: there, true for
+// any id that can name a process.
 bool allowForeground(long long processId);
 
 } // namespace platform
