@@ -3,7 +3,8 @@
 //
 //   test_sleeper          writes its working folder and, on a second line,
 //                         QT_SCALE_FACTOR (or "unset") into launched_from.txt
-//                         beside its own executable and ends (the launch test)
+//                         beside its own executable, with "\n" line ends on
+//                         every system, and ends (the launch test)
 //   test_sleeper --wait   waits to be found and ended; ends by itself with
 //                         exit code 3 after two minutes, so that a failed test
 //                         leaves nothing behind and a test can tell it was
@@ -46,7 +47,7 @@ int main(int argc, char *argv[])
     std::string cwd = std::filesystem::current_path().u8string();
     for (char &c : cwd)
         c = c == '\\' ? '/' : c;
-    std::ofstream(folder / "launched_from.txt") << cwd << '\n' << scaleVariable();
+    std::ofstream(folder / "launched_from.txt", std::ios::binary) << cwd << '\n' << scaleVariable();
 #else
     char self[4096] = {};
     const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
@@ -58,7 +59,8 @@ int main(int argc, char *argv[])
     char cwd[4096] = {};
     if (!getcwd(cwd, sizeof(cwd)))
         return 1;
-    std::ofstream(folder + "/launched_from.txt") << cwd << '\n' << scaleVariable();
+    std::ofstream(folder + "/launched_from.txt", std::ios::binary) << cwd << '\n'
+                                                                   << scaleVariable();
 #endif
     return 0;
 }
