@@ -102,6 +102,9 @@ le() { # le VALUE BYTES
 }
 payload_size=$(stat -c %s "$work/payload.rcc")
 cp -- "$program" "$work/program"
+# The Linux build keeps its symbols for debugging; what ships has none (the
+# Windows build is stripped when it is linked).
+[ -n "$windows" ] || strip --strip-all "$work/program" || fail "could not strip the program"
 cat "$work/payload.rcc" >>"$work/program"
 footer_at=$(($(stat -c %s "$work/program") + 0))
 padding=$(((8 - (footer_at + 56) % 8) % 8))

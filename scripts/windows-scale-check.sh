@@ -38,13 +38,13 @@ set_registry() { # set_registry VERSION DPI
     wineserver -w
 }
 
-# "WIDTH HEIGHT" of the installer's main window once it has settled: the
-# same non-zero size in three samples half a second apart. A loaded machine
-# may take long to start Wine and the program, so the deadline is generous
-# and its expiry says what was seen.
-measure_installer() { # measure_installer NAME
-    local window win_x win_y win_w=0 win_h=0 last= same=0 deadline=$((SECONDS + 240))
-    (cd "$shipped" && exec wine installer.exe) >/dev/null 2>&1 &
+# One start of the installer: "WIDTH HEIGHT" of its main window once it has
+# settled (the same non-zero size in three samples half a second apart), or
+# nothing when no window settled before the deadline. Wine's processes end
+# with it, so the next start begins on a clean server.
+start_and_measure() { # start_and_measure NAME DEADLINE_SECONDS
+    local window win_x win_y win_w=0 win_h=0 last= same=0 deadline=$((SECONDS + $2))
+    (cd "$shipped" && exec wine installer.exe) >"$work/$1.out" 2>&1 &
     local pid=$!
     while [ "$SECONDS" -lt "$deadline" ]; do
         win_w=0 win_h=0
@@ -59,13 +59,35 @@ measure_installer() { # measure_installer NAME
         last="$win_w $win_h"
         sleep 0.5
     done
-    [ "$same" -ge 2 ] || echo "windows-scale-check: $1: no settled window within 240 s (last seen: $last)" >&2
     [ -z "$shots" ] || import -window root "$shots/$1.png" 2>/dev/null || true
+    if [ "$same" -lt 2 ]; then
+        {
+            echo "windows-scale-check: $1: no settled window within $2 s (last seen: ${last:-nothing})"
+            echo "  installer $(kill -0 "$pid" 2>/dev/null && echo "still running" || echo "had ended")"
+            echo "  visible windows: $(x xdotool search --onlyvisible --name '' 2>/dev/null | wc -l)"
+            sed 's/^/  installer: /' "$work/$1.out" | tail -n 20
+        } >&2
+        last=
+    fi
     kill "$pid" 2>/dev/null
     wineserver -k 2>/dev/null
     wineserver -w
     wait "$pid" 2>/dev/null || true
-    echo "${last:-0 0}"
+    echo "$last"
+}
+
+# The settled size, "0 0" when none. A loaded machine may take long to start
+# Wine and the program, and once in a while a start under Wine shows no window
+# at all, so a start that shows none is tried once more, and the expiry says
+# what was seen.
+measure_installer() { # measure_installer NAME
+    local size
+    size=$(start_and_measure "$1" 150)
+    if [ -z "$size" ]; then
+        echo "windows-scale-check: $1: starting the installer once more" >&2
+        size=$(start_and_measure "$1-again" 150)
+    fi
+    echo "${size:-0 0}"
 }
 
 failures=0
