@@ -22,6 +22,9 @@
 #   --one-file         the publisher's one-file installer.exe (settings,
 #                      translations and style carried inside it,
 #                      scripts/make-installer.sh), alone in an empty folder
+#   --keyboard         work the installer with the keyboard alone (Space on
+#                      "I agree", Shift+Tab and Enter to "Install now", Enter
+#                      on "Launch"), as a person without a mouse would
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,11 +33,13 @@ do_build=1
 keep=0
 per_user=0
 one_file=0
+keyboard=0
 shots=
 while [ $# -gt 0 ]; do
     case "$1" in
         --windows) ;;
         --one-file) one_file=1 ;;
+        --keyboard) keyboard=1 ;;
         --per-user) per_user=1 ;;
         --no-build) do_build=0 ;;
         --keep) keep=1 ;;
@@ -44,7 +49,7 @@ while [ $# -gt 0 ]; do
             shift
             ;;
         -h | --help)
-            sed -n '2,23s/^# \{0,1\}//p' "$0"
+            sed -n '2,26s/^# \{0,1\}//p' "$0"
             exit 0
             ;;
         *)
@@ -182,7 +187,13 @@ shoot start-page "$window"
 
 body_bottom=$((win_h - 12))
 agree_x=$((12 + 12 + 6))
-click_until "I agree" "$agree_x" $((body_bottom - 12)) $((body_bottom - 60)) -4 screen_changed && agreed=1 || agreed=0
+if [ "$keyboard" -eq 1 ]; then
+    # The start page opens with the focus on "I agree".
+    press_until "I agree" "$window" space screen_changed && agreed=1 || agreed=0
+    clicked_y=$((body_bottom - 12))
+else
+    click_until "I agree" "$agree_x" $((body_bottom - 12)) $((body_bottom - 60)) -4 screen_changed && agreed=1 || agreed=0
+fi
 check "ticking \"I agree\" changes the start page" test "$agreed" -eq 1
 [ "$agreed" -eq 1 ] || finish
 agree_y=$clicked_y
@@ -193,7 +204,12 @@ install_reacted() {
     [ -n "$message_box" ]
 }
 message_box=
-click_until "Install now" $((win_w / 2 + 16)) $((agree_y - 14)) $((agree_y - 110)) -4 install_reacted
+if [ "$keyboard" -eq 1 ]; then
+    # "Install now" is just before "I agree" in the tab order.
+    press_until "Install now" "$window" "shift+Tab Return" install_reacted || true
+else
+    click_until "Install now" $((win_w / 2 + 16)) $((agree_y - 14)) $((agree_y - 110)) -4 install_reacted || true
+fi
 check "\"Install now\" starts the download" download_started
 download_started || { [ -n "$message_box" ] && shoot notice "$message_box"; finish; }
 sleep 1.2
@@ -249,8 +265,15 @@ check "the desktop link resolves to Velmar.exe" grep -q 'Desktop\\Velmar.lnk' "$
 
 # --- Launch ------------------------------------------------------------------
 launched=0
-installer_ended || click_until "Launch" $((win_w / 2)) $((body_bottom - 41)) $((body_bottom - 101)) -4 installer_ended \
-    && launched=1
+if installer_ended; then
+    :
+elif [ "$keyboard" -eq 1 ]; then
+    # The success page gives "Launch" the focus.
+    press_until "Launch" "$window" Return installer_ended && launched=1
+else
+    click_until "Launch" $((win_w / 2)) $((body_bottom - 41)) $((body_bottom - 101)) -4 installer_ended \
+        && launched=1
+fi
 check "\"Launch\" closes the installer" test "$launched" -eq 1
 for _ in $(seq 100); do
     [ -s "$status_file" ] && break

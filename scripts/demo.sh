@@ -23,6 +23,9 @@
 #   --one-file         the publisher's one-file installer (settings,
 #                      translations and style carried inside it,
 #                      scripts/make-installer.sh), alone in an empty folder
+#   --keyboard         work the installer with the keyboard alone (Space on
+#                      "I agree", Shift+Tab and Enter to "Install now", Enter
+#                      on "Launch"), as a person without a mouse would
 set -euo pipefail
 
 # The Windows build under Wine has a demo of its own.
@@ -34,6 +37,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 headless=0
 one_file=0
+keyboard=0
 do_build=1
 keep=0
 shots=$build/demo-screenshots
@@ -41,6 +45,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
         --headless) headless=1 ;;
         --one-file) one_file=1 ;;
+        --keyboard) keyboard=1 ;;
         --no-build) do_build=0 ;;
         --keep) keep=1 ;;
         --screenshots)
@@ -49,7 +54,7 @@ while [ $# -gt 0 ]; do
             shift
             ;;
         -h | --help)
-            sed -n '2,24s/^# \{0,1\}//p' "$0"
+            sed -n '2,27s/^# \{0,1\}//p' "$0"
             exit 0
             ;;
         *)
@@ -245,7 +250,11 @@ shoot start-page "$window"
 shadow=12
 body_left=$shadow body_bottom=$((win_h - shadow))
 agree_x=$((body_left + 12 + 6))
-if click_until "I agree" "$agree_x" $((body_bottom - 12)) $((body_bottom - 60)) -4 screen_changed; then
+if [ "$keyboard" -eq 1 ]; then
+    # The start page opens with the focus on "I agree".
+    press_until "I agree" "$window" space screen_changed && agreed=1 || agreed=0
+    clicked_y=$((body_bottom - 12))
+elif click_until "I agree" "$agree_x" $((body_bottom - 12)) $((body_bottom - 60)) -4 screen_changed; then
     agreed=1
 else
     agreed=0
@@ -267,8 +276,13 @@ install_reacted() {
 }
 installed_click=0
 message_box=
-click_until "Install now" $((win_w / 2 + 16)) $((agree_y - 14)) $((agree_y - 110)) -4 install_reacted \
-    && download_started && installed_click=1
+if [ "$keyboard" -eq 1 ]; then
+    # "Install now" is just before "I agree" in the tab order.
+    press_until "Install now" "$window" "shift+Tab Return" install_reacted && download_started && installed_click=1
+else
+    click_until "Install now" $((win_w / 2 + 16)) $((agree_y - 14)) $((agree_y - 110)) -4 install_reacted \
+        && download_started && installed_click=1
+fi
 if [ "$installed_click" -eq 0 ] && [ -n "$message_box" ]; then
     shoot start-page-notice "$message_box"
 fi
@@ -336,6 +350,9 @@ check "an uninstall record names the install folder (${record#"$home/"})" test -
 launched=0
 if installer_ended; then
     say "the installer has already ended (see $logs/installer.log)"
+elif [ "$keyboard" -eq 1 ]; then
+    # The success page gives "Launch" the focus.
+    press_until "Launch" "$window" Return installer_ended && launched=1
 else
     click_until "Launch" $((win_w / 2)) $((body_bottom - 37 - 4)) $((body_bottom - 37 - 64)) -4 installer_ended \
         && launched=1

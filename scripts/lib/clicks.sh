@@ -110,3 +110,25 @@ screen_changed() {
 press_key() { # press_key WINDOW KEY
     x xdotool windowfocus --sync "$1" key "$2"
 }
+
+# Works a control with the keyboard alone, as a person without a mouse
+# would: presses KEYS in WINDOW (the last measured one) one after another and
+# then waits up to five seconds for READY_CHECK to see the effect.
+press_until() { # press_until LABEL WINDOW "KEYS..." READY_CHECK...
+    local label=$1 window=$2 keys=$3 key
+    shift 3
+    snap "$work/before.png"
+    for key in $keys; do
+        press_key "$window" "$key"
+        sleep 0.3
+    done
+    for _ in $(seq 20); do
+        if "$@"; then
+            say "$label: pressed $keys"
+            return 0
+        fi
+        sleep 0.25
+    done
+    say "$label: pressing $keys changed nothing"
+    return 1
+}
