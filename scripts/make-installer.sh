@@ -104,7 +104,9 @@ payload_size=$(stat -c %s "$work/payload.rcc")
 cp -- "$program" "$work/program"
 # The Linux build keeps its symbols for debugging; what ships has none (the
 # Windows build is stripped when it is linked).
-[ -n "$windows" ] || strip --strip-all "$work/program" || fail "could not strip the program"
+if [ -z "$windows" ] && [ "$(head -c 4 "$work/program" | tail -c 3)" = ELF ]; then
+    strip --strip-all "$work/program" || fail "could not strip the program"
+fi
 cat "$work/payload.rcc" >>"$work/program"
 footer_at=$(($(stat -c %s "$work/program") + 0))
 padding=$(((8 - (footer_at + 56) % 8) % 8))
