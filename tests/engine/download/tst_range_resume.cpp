@@ -84,6 +84,12 @@ void TestRangeResume::decisions_data()
     QTest::newRow("206 not to the end")
         << 206 << QByteArray("bytes 1000-1999/3000") << same << int(RangeResume::Refetch);
     QTest::newRow("206 no range") << 206 << QByteArray() << same << int(RangeResume::Refetch);
+    // Numbers that describe no part of any file.
+    QTest::newRow("206 backwards")
+        << 206 << QByteArray("bytes 1000-85/*") << same << int(RangeResume::Refetch);
+    QTest::newRow("206 last byte overflows")
+        << 206 << QByteArray("bytes 1000-99999999999999999999/*") << same
+        << int(RangeResume::Refetch);
 }
 
 void TestRangeResume::decisions()
