@@ -26,6 +26,7 @@ const int defaultStallTimeout = 60 * 1000;
 // server trickling a byte now and then must not hold the installer.
 const qint64 stallBytes = 1024;
 const int maximumRedirects = 5;
+const int progressInterval = 100;
 
 } // namespace
 
@@ -273,6 +274,15 @@ void DownloadTask::onBody(const QByteArray &data)
     }
     m_digest->addData(data.constData(), data.size());
     m_bytesWritten += data.size();
+    // Ten times a second is all a progress bar can show; the last step is
+    // always reported.
+    if (!m_progressClock.isValid() || m_progressClock.elapsed() >= progressInterval)
+        reportProgress();
+}
+
+void DownloadTask::reportProgress()
+{
+    m_progressClock.start();
     // A resumed body continues the bar from where it was.
     const qint64 total = m_fetch->contentLength();
     emit progress(m_bytesWritten, total < 0 ? -1 : m_responseOffset + total);
@@ -283,6 +293,7 @@ void DownloadTask::onFetchFinished()
     const HttpFetch::Error error = m_fetch->error();
     const int status = m_fetch->status();
     if (error == HttpFetch::NoError) {
+        reportProgress();
         completeDownload();
     } else if (error == HttpFetch::StatusError && m_rangeSent && status == 416) {
         // The part we hold no longer fits the file on the server.

@@ -92,6 +92,7 @@ private:
     // resumed download, starts the file over, or asks again from zero.
     void onHead();
     void onBody(const QByteArray &data);
+    void reportProgress();
     void onFetchFinished();
     void completeDownload();
     void restartFile();
@@ -137,4 +138,5 @@ private:
     int m_stallWindow;
     QTimer m_attemptTimer;
     QElapsedTimer m_attemptClock;
+    QElapsedTimer m_progressClock;
 };

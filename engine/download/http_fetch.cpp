@@ -74,6 +74,9 @@ HttpFetch::HttpFetch(const QNetworkRequest &request, QObject *parent)
     , m_url(request.url())
 {
     m_buffer.resize(bufferSize);
+    // Kept across chunks: allocating 64 KiB for each would cost more than
+    // the transfer.
+    m_body.reserve(bufferSize);
     m_stallTimer.setInterval(defaultStallWindow);
     connect(&m_stallTimer, &QTimer::timeout, this, &HttpFetch::onStallCheck);
 }
@@ -258,7 +261,7 @@ bool HttpFetch::consume(const char *data, qint64 size)
     qint64 offset = 0;
     while (offset < size) {
         const bool inHead = m_reader.state() == HttpResponseReader::State::Head;
-        m_body.clear();
+        m_body.resize(0);
         const qint64 taken = m_reader.feed(data + offset, size - offset, &m_body);
         if (taken < 0) {
             fail(ProtocolError, m_reader.error());
@@ -384,7 +387,9 @@ void HttpFetch::readLocalFile()
         finish();
         return;
     }
-    emit bodyReceived(QByteArray(m_buffer.constData(), int(length)));
+    m_body.resize(0);
+    m_body.append(m_buffer.constData(), int(length));
+    emit bodyReceived(m_body);
     if (self && m_running)
         QMetaObject::invokeMethod(this, &HttpFetch::readLocalFile, Qt::QueuedConnection);
 }
