@@ -88,6 +88,12 @@ InstallerConfig readInstallerConfig(const QString &iniPath, const QString &progr
         else if (value.isValid())
             config.*listKey.field = value.toString();
     }
+    // A quoted value arrives whole: a packageUrl with a comma of its own (a
+    // signed link's query, say) is one URL, not mirrors. It keeps its quotes,
+    // which the mirror list reads that way.
+    if (settings.value(QStringLiteral("packageUrl")).type() == QVariant::String
+        && config.packageUrl.contains(QLatin1Char(',')))
+        config.packageUrl = QLatin1Char('"') + config.packageUrl + QLatin1Char('"');
 
     // The product's name becomes one folder and the name of its uninstall
     // entry on Windows, where the product is at home, and on Linux. Another

@@ -16,7 +16,8 @@ struct InstallerConfig
     QString programName = QStringLiteral("Velmar.exe");
     QString userProtocolUrl;
     QString supportUrl;
-    // One URL, or several (mirrors, tried in order) separated by commas.
+    // One URL, or several (mirrors, tried in order) separated by commas; a
+    // URL that holds a comma itself stands in double quotes.
     QString packageUrl;
     // 64 hex digits: the package's SHA-256, checked before it is unpacked.
     QString packageSha256;

@@ -1,6 +1,5 @@
 #include "engine/install_run.h"
 
-#include "config/single_name.h"
 #include "engine/download/download_task.h"
 #include "engine/download/package_mirrors.h"
 #include "engine/install_error.h"
@@ -55,14 +54,8 @@ void InstallRun::start()
         finish(LocalFileFailed, message);
         return;
     }
-    const QString name = fileNameFromPath(packageMirrors(m_config.packageUrl).value(0));
-    // Stored in the run folder under the last segment of its URL: anything
-    // but a single name there could write or delete a file outside it.
-    if (!SingleName::isValid(name)) {
-        finish(LocalFileFailed, QStringLiteral("Can't open the local file."));
-        return;
-    }
-    m_packageName = name;
+    // Stored in the run folder under a single name made from its URL.
+    m_packageName = packageFileName(packageMirrors(m_config.packageUrl).value(0));
 
     m_downloadTask = new DownloadTask(m_config.packageUrl, packagePath(), this);
     m_downloadTask->setPackageChecks(m_config.packageSha256, m_config.packagePublicKey,

@@ -1,71 +1,52 @@
 #include "engine/download/download_task.h"
 
+#include "engine/download/http_fetch.h"
 #include "engine/download/package_mirrors.h"
 #include "engine/download/signature_fetch.h"
 #include "engine/install_error.h"
+#include "engine/platform_helpers.h"
+#include "engine/trust/minisign_signature.h"
 #include "engine/trust/package_digest.h"
 #include "engine/trust/package_trust.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QNetworkAccessManager>
-#include <QNetworkProxyFactory>
 #include <QNetworkRequest>
 #include <QSslConfiguration>
 #include <QStorageInfo>
 #include <QUrl>
-#include <QVariant>
 
 namespace {
 
 const int attemptBudget = 3;
 const int defaultTimeLimit = 20 * 60 * 1000;
 const int defaultStallTimeout = 60 * 1000;
+// Less than this within the stall window, and the attempt has stalled: a
+// server trickling a byte now and then must not hold the installer.
+const qint64 stallBytes = 1024;
 const int maximumRedirects = 5;
-// Chunk size for moving the body from the reply to the file. The reply's own
-// buffer is bounded too, so memory does not grow with the package.
-const int chunkSize = 256 * 1024;
-const qint64 replyBufferSize = 4 * 1024 * 1024;
-
-// The proxy an ordinary downloader would take: the desktop's settings, on
-// Linux the http_proxy/https_proxy/no_proxy environment variables. Set per
-// manager so that the rest of the process keeps its own proxy choice.
-class SystemProxyFactory : public QNetworkProxyFactory
-{
-public:
-    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery &query) override
-    {
-        return systemProxyForQuery(query);
-    }
-};
+const int progressInterval = 100;
 
 } // namespace
 
 DownloadTask::DownloadTask(const QString &url, const QString &filePath, QObject *parent)
     : QObject(parent)
-    , m_manager(new QNetworkAccessManager(this))
     , m_mirrors(packageMirrors(url))
     , m_filePath(filePath)
     , m_trust(new PackageTrust)
     , m_digest(new PackageDigest(false, false))
     , m_attemptsLeft(attemptBudget)
+    , m_attemptLimit(defaultTimeLimit)
+    , m_stallWindow(defaultStallTimeout)
 {
     // Nothing usable in url: one attempt list all the same, so that the
-    // failure comes in the network library's words as for any bad URL.
+    // failure is reported as for any bad URL.
     if (m_mirrors.isEmpty())
         m_mirrors.append(url);
-    m_manager->setProxyFactory(new SystemProxyFactory);
-    m_buffer.resize(chunkSize);
-
-    m_timeLimit.setSingleShot(true);
-    m_timeLimit.setTimerType(Qt::CoarseTimer);
-    connect(&m_timeLimit, &QTimer::timeout, this, &DownloadTask::onTimeLimit);
-    m_timeLimit.start(defaultTimeLimit);
-
-    m_stallTimer.setSingleShot(true);
-    m_stallTimer.setInterval(defaultStallTimeout);
-    connect(&m_stallTimer, &QTimer::timeout, this, &DownloadTask::onStalled);
+    m_attemptTimer.setSingleShot(true);
+    m_attemptTimer.setTimerType(Qt::CoarseTimer);
+    connect(&m_attemptTimer, &QTimer::timeout, this, &DownloadTask::onTimeLimit);
 }
 
 DownloadTask::~DownloadTask()
@@ -93,12 +74,14 @@ void DownloadTask::start()
     m_attemptsLeft = attemptBudget;
     m_trustFailure.clear();
     discardFile();
+    logLimits();
     beginAttempt();
 }
 
 void DownloadTask::cancel()
 {
-    dropReply();
+    dropFetch();
+    m_attemptTimer.stop();
     if (m_file) {
         m_file->close();
         m_file.reset();
@@ -108,12 +91,31 @@ void DownloadTask::cancel()
 
 void DownloadTask::setStallTimeout(int msec)
 {
-    m_stallTimer.setInterval(msec);
+    m_stallWindow = msec;
 }
 
 void DownloadTask::setTimeLimit(int msec)
 {
-    m_timeLimit.start(msec);
+    m_attemptLimit = msec;
+    if (m_attemptTimer.isActive())
+        m_attemptTimer.start(msec);
+}
+
+void DownloadTask::logLimits()
+{
+    const qint64 allAttempts = qint64(attemptBudget) * m_mirrors.size();
+    emit logMessage(QStringLiteral("download limits: each attempt ends after %1 s, or when less "
+                                   "than %2 bytes arrive in %3 s; answer heads at most %4 KiB, "
+                                   "signatures at most %5 bytes; %6 attempts for each of %7 "
+                                   "mirrors: at most %8 s in all")
+                        .arg(m_attemptLimit / 1000.0)
+                        .arg(stallBytes)
+                        .arg(m_stallWindow / 1000.0)
+                        .arg(HttpResponseReader::headLimit / 1024)
+                        .arg(MinisignSignature::maximumFileSize)
+                        .arg(attemptBudget)
+                        .arg(m_mirrors.size())
+                        .arg(allAttempts * m_attemptLimit / 1000.0));
 }
 
 QString DownloadTask::temporaryPath() const
@@ -123,7 +125,7 @@ QString DownloadTask::temporaryPath() const
 
 bool DownloadTask::inFlight() const
 {
-    return m_reply || m_signatureFetch;
+    return m_fetch || m_signatureFetch;
 }
 
 bool DownloadTask::openTemporaryFile()
@@ -159,8 +161,6 @@ QNetworkRequest DownloadTask::buildRequest(const QUrl &url) const
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QStringLiteral("application/octet-stream"));
     request.setUrl(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(maximumRedirects);
     return request;
 }
@@ -168,7 +168,11 @@ QNetworkRequest DownloadTask::buildRequest(const QUrl &url) const
 void DownloadTask::beginAttempt()
 {
     if (!m_file && !openTemporaryFile()) {
-        emit done(LocalFileFailed, QStringLiteral("Can't open the local file."));
+        // No room for even an empty file is a full disk like any other.
+        if (diskIsFull(0))
+            emit done(DiskFull, diskFullMessage());
+        else
+            emit done(LocalFileFailed, QStringLiteral("Can't open the local file."));
         return;
     }
 
@@ -179,6 +183,7 @@ void DownloadTask::beginAttempt()
                         .arg(m_mirrors.size())
                         .arg(currentUrl()));
     m_attemptClock.start();
+    m_attemptTimer.start(m_attemptLimit);
     if (!m_trust->wantsSignature()) {
         requestPackage();
         return;
@@ -187,31 +192,30 @@ void DownloadTask::beginAttempt()
     // before a large package has been fetched from it in vain.
     m_signature.clear();
     const QUrl url = signatureUrl(QUrl::fromUserInput(currentUrl()));
-    m_signatureFetch = new SignatureFetch(m_manager, buildRequest(url), this);
+    m_signatureFetch = new SignatureFetch(buildRequest(url), this);
+    m_signatureFetch->setStallLimit(m_stallWindow, stallBytes);
     connect(m_signatureFetch, &SignatureFetch::done, this, &DownloadTask::onSignatureFetched);
-    m_stallTimer.start();
+    m_signatureFetch->start();
 }
 
 void DownloadTask::onSignatureFetched(int result, const QByteArray &data, const QString &error)
 {
-    m_stallTimer.stop();
     if (m_signatureFetch) {
+        m_signatureFetch->disconnect(this);
         m_signatureFetch->deleteLater();
         m_signatureFetch = nullptr;
     }
-    if (result == SignatureFetch::Missing) {
-        m_trustFailure = PackageTrust::missingSignatureMessage();
-        failAttempt(DownloadFailed, m_trustFailure, KeepPartial);
-        return;
-    }
     if (result == SignatureFetch::Failed) {
-        failAttempt(DownloadFailed, error, KeepPartial);
+        failAttempt(error, KeepPartial);
         return;
     }
-    const QString problem = m_trust->signatureFileProblem(data);
+    // Neither a missing nor an unusable signature turns up by asking again.
+    const QString problem = result == SignatureFetch::Missing
+        ? PackageTrust::missingSignatureMessage()
+        : m_trust->signatureFileProblem(data);
     if (!problem.isEmpty()) {
         m_trustFailure = problem;
-        failAttempt(DownloadFailed, problem, KeepPartial);
+        failAttempt(problem, KeepPartial, NextMirror);
         return;
     }
     m_signature = data;
@@ -223,69 +227,150 @@ void DownloadTask::requestPackage()
     QNetworkRequest request = buildRequest(QUrl::fromUserInput(currentUrl()));
     m_rangeSent = m_resume.canResume();
     m_resume.applyTo(request);
-    m_responseChecked = false;
-    m_discardBody = false;
     m_responseOffset = 0;
 
-    m_reply = m_manager->get(request);
-    m_reply->setReadBufferSize(replyBufferSize);
-    connect(m_reply, &QNetworkReply::readyRead, this, &DownloadTask::onReadyRead);
-    connect(m_reply, &QNetworkReply::finished, this, &DownloadTask::onFinished);
-    connect(m_reply, &QNetworkReply::errorOccurred, this, &DownloadTask::onError);
-    QNetworkReply *reply = m_reply;
-    connect(reply, &QNetworkReply::downloadProgress, this,
-            [this, reply](qint64 received, qint64 total) {
-                m_stallTimer.start();
-                if (reply != m_reply || !checkResponse() || m_discardBody)
-                    return;
-                // Once a body of unknown length has ended, Qt reports the
-                // received count as its total; no length was announced.
-                if (!reply->header(QNetworkRequest::ContentLengthHeader).isValid())
-                    total = -1;
-                // A resumed body continues the bar from where it was.
-                emit progress(m_responseOffset + received,
-                              total < 0 ? -1 : m_responseOffset + total);
-            });
-    m_stallTimer.start();
+    m_fetch = new HttpFetch(request, this);
+    m_fetch->setStallLimit(m_stallWindow, stallBytes);
+    connect(m_fetch, &HttpFetch::headReceived, this, &DownloadTask::onHead);
+    connect(m_fetch, &HttpFetch::bodyReceived, this, &DownloadTask::onBody);
+    connect(m_fetch, &HttpFetch::finished, this, &DownloadTask::onFetchFinished);
+    m_fetch->start();
 }
 
-bool DownloadTask::checkResponse()
+void DownloadTask::onHead()
 {
-    if (m_responseChecked)
-        return true;
-    m_responseChecked = true;
-    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
-        // Not the package: the body of an error page never joins the file.
-        m_discardBody = true;
-        return true;
-    }
-    const QByteArray etag = m_reply->rawHeader("ETag");
-    const QByteArray lastModified = m_reply->rawHeader("Last-Modified");
+    const int status = m_fetch->status();
+    const QByteArray etag = m_fetch->rawHeader("ETag");
+    const QByteArray lastModified = m_fetch->rawHeader("Last-Modified");
     if (m_rangeSent) {
-        switch (m_resume.decide(status.toInt(), m_reply->rawHeader("Content-Range"), etag,
-                                lastModified)) {
+        switch (m_resume.decide(status, m_fetch->rawHeader("Content-Range"), etag, lastModified)) {
         case RangeResume::Append:
             m_responseOffset = m_bytesWritten;
-            emit logMessage(QStringLiteral("resuming at byte %1 (HTTP %2)")
-                                .arg(m_bytesWritten)
-                                .arg(status.toInt()));
+            emit logMessage(
+                QStringLiteral("resuming at byte %1 (HTTP %2)").arg(m_bytesWritten).arg(status));
             break;
         case RangeResume::StartOver:
             emit logMessage(QStringLiteral("the server sent the whole file again (HTTP %1); "
                                            "starting over")
-                                .arg(status.toInt()));
+                                .arg(status));
             restartFile();
             break;
         case RangeResume::Refetch:
-            refetchWholeFile(status.toInt());
-            return false;
+            refetchWholeFile(status);
+            return;
         }
     }
     m_etag = etag;
     m_lastModified = lastModified;
-    m_contentEncoding = m_reply->rawHeader("Content-Encoding");
-    return true;
+    m_contentEncoding = m_fetch->rawHeader("Content-Encoding");
+}
+
+void DownloadTask::onBody(const QByteArray &data)
+{
+    const qint64 written = m_file->write(data);
+    if (written != data.size()) {
+        failLocally(data.size() - qMax<qint64>(written, 0));
+        return;
+    }
+    m_digest->addData(data.constData(), data.size());
+    m_bytesWritten += data.size();
+    // Ten times a second is all a progress bar can show; the last step is
+    // always reported.
+    if (!m_progressClock.isValid() || m_progressClock.elapsed() >= progressInterval)
+        reportProgress();
+}
+
+void DownloadTask::reportProgress()
+{
+    m_progressClock.start();
+    // A resumed body continues the bar from where it was.
+    const qint64 total = m_fetch->contentLength();
+    emit progress(m_bytesWritten, total < 0 ? -1 : m_responseOffset + total);
+}
+
+void DownloadTask::onFetchFinished()
+{
+    const HttpFetch::Error error = m_fetch->error();
+    const int status = m_fetch->status();
+    if (error == HttpFetch::NoError) {
+        reportProgress();
+        completeDownload();
+    } else if (error == HttpFetch::StatusError && m_rangeSent && status == 416) {
+        // The part we hold no longer fits the file on the server.
+        refetchWholeFile(status);
+    } else if (error == HttpFetch::StatusError && status >= 400) {
+        // In the words users and support have always seen for an HTTP error.
+        failAttempt(tr("Error transferring %1 - server replied: %2")
+                        .arg(m_fetch->url().toString(), m_fetch->reasonPhrase()),
+                    KeepPartial);
+    } else if (error == HttpFetch::StatusError) {
+        failAttempt(tr("The server answered \"%1 %2\" instead of sending the package.")
+                        .arg(status)
+                        .arg(m_fetch->reasonPhrase()),
+                    KeepPartial);
+    } else if (error == HttpFetch::Truncated && m_fetch->contentLength() >= 0) {
+        failAttempt(tr("The download ended early: %1 of %2 bytes arrived.")
+                        .arg(m_bytesWritten - m_responseOffset)
+                        .arg(m_fetch->contentLength()),
+                    KeepPartial);
+    } else {
+        failAttempt(m_fetch->errorString(), KeepPartial);
+    }
+}
+
+void DownloadTask::completeDownload()
+{
+    if (!m_file->flush()) {
+        failLocally(1);
+        return;
+    }
+    // Nothing of a package that fails a check is kept, let alone unpacked;
+    // the same mirror would only send the same file again.
+    const QString distrust
+        = m_trust->check(*m_digest, m_signature, temporaryPath(), QUrl(currentUrl()).fileName());
+    if (!distrust.isEmpty()) {
+        m_trustFailure = distrust;
+        failAttempt(distrust, DiscardPartial, NextMirror);
+        return;
+    }
+
+    emit logMessage(QStringLiteral("download complete: HTTP %1, %2 bytes from mirror %3 of %4 "
+                                   "(%5) in %6 ms%7")
+                        .arg(m_fetch->status())
+                        .arg(m_bytesWritten)
+                        .arg(m_mirror + 1)
+                        .arg(m_mirrors.size())
+                        .arg(m_fetch->url().toDisplayString(QUrl::RemoveUserInfo))
+                        .arg(m_attemptClock.elapsed())
+                        .arg(m_trust->wantsSha256() || m_trust->wantsSignature()
+                                 ? QStringLiteral(", checks passed")
+                                 : QString()));
+    dropFetch();
+    m_attemptTimer.stop();
+    m_resume.clear();
+
+    m_file->close();
+    const bool written = m_file->error() == QFileDevice::NoError;
+    m_file.reset();
+    const QString tmpPath = temporaryPath();
+    if (!written) {
+        QFile::remove(tmpPath);
+        if (diskIsFull(1))
+            emit done(DiskFull, diskFullMessage());
+        else
+            emit done(LocalFileFailed,
+                      tr("Can't write the local file %1.").arg(QDir::toNativeSeparators(tmpPath)));
+        return;
+    }
+    QFile::remove(m_filePath);
+    if (!QFile::rename(tmpPath, m_filePath)) {
+        // Reporting success here would unpack a stale or missing package.
+        emit done(
+            LocalFileFailed,
+            tr("Can't move the downloaded file to %1.").arg(QDir::toNativeSeparators(m_filePath)));
+        return;
+    }
+    emit done(NoError, QString());
 }
 
 void DownloadTask::restartFile()
@@ -293,6 +378,7 @@ void DownloadTask::restartFile()
     m_file->resize(0);
     m_file->seek(0);
     m_bytesWritten = 0;
+    m_responseOffset = 0;
     m_digest->reset();
     m_resume.clear();
 }
@@ -302,192 +388,64 @@ void DownloadTask::refetchWholeFile(int status)
     emit logMessage(QStringLiteral("the server cannot continue the download (HTTP %1); "
                                    "asking for the whole file")
                         .arg(status));
-    dropReply();
+    dropFetch();
     restartFile();
     requestPackage();
 }
 
-QString DownloadTask::writeFailure(qint64 unwritten) const
+bool DownloadTask::diskIsFull(qint64 unwritten) const
+{
+    const QString folder = QFileInfo(temporaryPath()).absolutePath();
+    if (volumeFull(folder))
+        return true;
+    const QStorageInfo volume(folder);
+    return volume.isValid() && volume.bytesAvailable() < unwritten;
+}
+
+QString DownloadTask::diskFullMessage() const
+{
+    return tr("The disk is full: there is no room left for the package in %1.")
+        .arg(QDir::toNativeSeparators(QFileInfo(temporaryPath()).absolutePath()));
+}
+
+void DownloadTask::failLocally(qint64 unwritten)
 {
     // A full disk will not empty itself in a moment: say so, rather than the
     // "Unknown error" a short write leaves behind, or a later "cannot unzip".
-    const QString folder = QFileInfo(temporaryPath()).absolutePath();
-    const QStorageInfo volume(folder);
-    if (volume.isValid() && volume.bytesAvailable() < unwritten) {
-        return tr("The disk is full: there is no room left for the package in %1.")
-            .arg(QDir::toNativeSeparators(folder));
-    }
-    return tr("Can't write the local file %1: %2")
-        .arg(QDir::toNativeSeparators(temporaryPath()), m_file->errorString());
-}
-
-bool DownloadTask::writeAvailable()
-{
-    while (m_reply->bytesAvailable() > 0) {
-        const qint64 length = m_reply->read(m_buffer.data(), m_buffer.size());
-        if (length <= 0)
-            break;
-        if (m_discardBody)
-            continue;
-        const qint64 written = m_file->write(m_buffer.constData(), length);
-        if (written != length) {
-            failAttempt(LocalFileFailed, writeFailure(length - qMax<qint64>(written, 0)),
-                        DiscardPartial);
-            return false;
-        }
-        m_digest->addData(m_buffer.constData(), length);
-        m_bytesWritten += length;
-    }
-    return true;
-}
-
-void DownloadTask::onReadyRead()
-{
-    m_stallTimer.start();
-    if (m_reply && m_file && checkResponse())
-        writeAvailable();
-}
-
-void DownloadTask::onFinished()
-{
-    if (!m_reply)
-        return;
-    m_stallTimer.stop();
-    if (!checkResponse())
-        return;
-    if (m_file && !writeAvailable())
-        return;
-
-    // Only a complete 2xx answer is the package; anything else that Qt hands
-    // over without an error (a redirect it did not follow, a body cut short)
-    // is a failed attempt.
-    const bool http = m_reply->url().scheme().startsWith(QLatin1String("http"));
-    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (http && (status.toInt() < 200 || status.toInt() > 299)) {
-        const QString reason
-            = m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-        failAttempt(DownloadFailed,
-                    tr("The server answered \"%1 %2\" instead of sending the package.")
-                        .arg(status.toInt())
-                        .arg(reason),
-                    KeepPartial);
-        return;
-    }
-    const QVariant announced = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    const QByteArray encoding = m_reply->rawHeader("Content-Encoding").trimmed().toLower();
-    const bool plainBody = encoding.isEmpty() || encoding == "identity";
-    const qint64 bodyBytes = m_bytesWritten - m_responseOffset;
-    if (http && plainBody && announced.isValid() && announced.toLongLong() != bodyBytes) {
-        failAttempt(DownloadFailed,
-                    tr("The download ended early: %1 of %2 bytes arrived.")
-                        .arg(bodyBytes)
-                        .arg(announced.toLongLong()),
-                    KeepPartial);
-        return;
-    }
-
-    if (m_file && !m_file->flush()) {
-        failAttempt(LocalFileFailed, writeFailure(1), DiscardPartial);
-        return;
-    }
-    // Nothing of a package that fails a check is kept, let alone unpacked.
-    const QString distrust
-        = m_trust->check(*m_digest, m_signature, temporaryPath(), QUrl(currentUrl()).fileName());
-    if (!distrust.isEmpty()) {
-        m_trustFailure = distrust;
-        failAttempt(DownloadFailed, distrust, DiscardPartial);
-        return;
-    }
-
-    emit logMessage(QStringLiteral("download complete: HTTP %1, %2 bytes from mirror %3 of %4 "
-                                   "(%5) in %6 ms%7")
-                        .arg(status.toInt())
+    const bool full = diskIsFull(unwritten);
+    const QString message = full
+        ? diskFullMessage()
+        : tr("Can't write the local file %1: %2")
+              .arg(QDir::toNativeSeparators(temporaryPath()), m_file->errorString());
+    emit logMessage(QStringLiteral("download failed after %1 bytes in %2 ms: %3")
                         .arg(m_bytesWritten)
-                        .arg(m_mirror + 1)
-                        .arg(m_mirrors.size())
-                        .arg(m_reply->url().toString())
                         .arg(m_attemptClock.elapsed())
-                        .arg(m_trust->wantsSha256() || m_trust->wantsSignature()
-                                 ? QStringLiteral(", checks passed")
-                                 : QString()));
-    m_reply->disconnect(this);
-    m_reply->deleteLater();
-    m_reply = nullptr;
-    m_resume.clear();
-
-    QString failure;
-    if (m_file) {
-        m_file->close();
-        const bool written = m_file->error() == QFileDevice::NoError;
-        m_file.reset();
-        const QString tmpPath = temporaryPath();
-        if (!written) {
-            QFile::remove(tmpPath);
-            failure = tr("Can't write the local file %1.").arg(QDir::toNativeSeparators(tmpPath));
-        } else {
-            QFile::remove(m_filePath);
-            if (!QFile::rename(tmpPath, m_filePath)) {
-                // Reporting success here would unpack a stale or missing package.
-                failure = tr("Can't move the downloaded file to %1.")
-                              .arg(QDir::toNativeSeparators(m_filePath));
-            }
-        }
-    }
-    if (!failure.isEmpty()) {
-        emit done(LocalFileFailed, failure);
-        return;
-    }
-    emit done(NoError, QString());
-}
-
-void DownloadTask::onError(QNetworkReply::NetworkError)
-{
-    if (!m_reply)
-        return;
-    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (m_rangeSent && status == 416) {
-        // The part we hold no longer fits the file on the server.
-        refetchWholeFile(status);
-        return;
-    }
-    failAttempt(DownloadFailed, m_reply->errorString(), KeepPartial);
-}
-
-void DownloadTask::onStalled()
-{
-    if (!inFlight())
-        return;
-    const int seconds = (m_stallTimer.interval() + 999) / 1000;
-    failAttempt(DownloadFailed,
-                tr("The download stalled: no data arrived for %1 seconds.").arg(seconds),
-                KeepPartial);
+                        .arg(message));
+    endDownload(full ? DiskFull : LocalFileFailed, message);
 }
 
 void DownloadTask::onTimeLimit()
 {
     if (!inFlight())
         return;
-    failAttempt(DownloadFailed, tr("The download did not finish within the time allowed."),
-                KeepPartial);
+    failAttempt(tr("The download did not finish within the time allowed."), KeepPartial);
 }
 
-void DownloadTask::dropReply()
+void DownloadTask::dropFetch()
 {
-    m_stallTimer.stop();
     if (m_signatureFetch) {
         m_signatureFetch->disconnect(this);
         m_signatureFetch->deleteLater();
         m_signatureFetch = nullptr;
     }
-    if (!m_reply)
-        return;
-    const bool reportedError = m_reply->error() != QNetworkReply::NoError;
-    m_reply->disconnect(this);
-    if (m_reply->isRunning() && !reportedError)
-        m_reply->abort();
-    // Deferred: this may run inside one of the reply's own signals.
-    m_reply->deleteLater();
-    m_reply = nullptr;
+    if (m_fetch) {
+        m_fetch->disconnect(this);
+        // The connection ends now; the object goes later, as this may run
+        // inside one of its own signals.
+        m_fetch->abort();
+        m_fetch->deleteLater();
+        m_fetch = nullptr;
+    }
 }
 
 void DownloadTask::discardFile()
@@ -500,14 +458,25 @@ void DownloadTask::discardFile()
     m_file.reset();
 }
 
-void DownloadTask::failAttempt(int error, const QString &message, Partial partial)
+void DownloadTask::endDownload(int error, const QString &message)
+{
+    dropFetch();
+    m_attemptTimer.stop();
+    discardFile();
+    emit done(error, message);
+}
+
+void DownloadTask::failAttempt(const QString &message, Partial partial, Retry retry)
 {
     emit logMessage(QStringLiteral("download attempt failed after %1 bytes in %2 ms: %3")
                         .arg(m_bytesWritten)
                         .arg(m_attemptClock.elapsed())
                         .arg(message));
-    dropReply();
+    dropFetch();
+    m_attemptTimer.stop();
     --m_attemptsLeft;
+    if (retry == NextMirror)
+        m_attemptsLeft = 0;
 
     // What arrived stays for the next attempt to the same URL, if the server
     // told how to ask for the rest of the very same file.
@@ -528,10 +497,7 @@ void DownloadTask::failAttempt(int error, const QString &message, Partial partia
                             .arg(m_mirrors.size()));
     }
     if (m_attemptsLeft <= 0) {
-        if (!m_trustFailure.isEmpty())
-            emit done(DownloadFailed, m_trustFailure);
-        else
-            emit done(error, message);
+        emit done(DownloadFailed, m_trustFailure.isEmpty() ? message : m_trustFailure);
         return;
     }
     beginAttempt();

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -13,10 +12,10 @@
 
 #include <memory>
 
+class HttpFetch;
 class PackageDigest;
 class PackageTrust;
 class QFile;
-class QNetworkAccessManager;
 class QNetworkRequest;
 class QUrl;
 class SignatureFetch;
@@ -27,11 +26,15 @@ class SignatureFetch;
 // for (SHA-256, minisign signature). A failed attempt is retried, three
 // attempts for each mirror (url may list several, comma-separated), and one
 // done() reports the result. An attempt that ended early is continued by the
-// next one with a Range request where the server allows it. Lives on the GUI
-// thread.
+// next one with a Range request where the server allows it. A package that
+// fails a check moves on to the next mirror at once: asking the same one
+// again brings the same file. Lives on the GUI thread.
 //
-// HTTPS servers are checked against the trusted authorities of the default
-// SSL configuration (the system's), with TLS 1.2 or newer; redirects are
+// Every attempt has a connection of its own (HttpFetch) and a time limit of
+// its own, and ends when too little arrives for a while, so that whatever a
+// server does, the download ends within the limits its log states. HTTPS
+// servers are checked against the trusted authorities of the default SSL
+// configuration (the system's), with TLS 1.2 or newer; redirects are
 // followed except from HTTPS to HTTP; the system's proxy settings apply.
 class DownloadTask : public QObject
 {
@@ -48,11 +51,11 @@ public:
     // stays on disk.
     void cancel();
 
-    // An attempt during which no data arrives for this long fails
+    // An attempt during which less than 1 KiB arrives in this long fails
     // (60 seconds unless changed).
     void setStallTimeout(int msec);
-    // Restarts the limit on the whole download, which starts with the task
-    // at 20 minutes and fires once.
+    // The limit on each attempt (20 minutes unless changed); an attempt in
+    // flight gets it from now.
     void setTimeLimit(int msec);
 
     // The package's expected SHA-256 (64 hex digits) and the minisign public
@@ -68,47 +71,53 @@ signals:
     void progress(qint64 bytes_received, qint64 bytes_total);
     void done(int error, const QString &message);
     // One line for the installation log per attempt begun and ended: mirror,
-    // URL, HTTP status, bytes and time taken. Not shown to the user.
+    // URL, HTTP status, bytes and time taken, and the limits that apply. Not
+    // shown to the user.
     void logMessage(const QString &line);
 
 private:
     // What a failed attempt leaves for the next one to the same URL.
     enum Partial { KeepPartial, DiscardPartial };
+    // Where a failed attempt leads: another try at the same mirror while its
+    // budget lasts, or straight to the next mirror.
+    enum Retry { SameMirror, NextMirror };
 
+    void logLimits();
     void beginAttempt();
     bool openTemporaryFile();
     QNetworkRequest buildRequest(const QUrl &url) const;
     void onSignatureFetched(int result, const QByteArray &data, const QString &error);
     void requestPackage();
-    // Looks at the answer once, before its first byte is kept: appends to a
-    // resumed download, starts the file over, or asks again from zero (then
-    // returns false).
-    bool checkResponse();
+    // Looks at a 2xx answer before its first byte is kept: appends to a
+    // resumed download, starts the file over, or asks again from zero.
+    void onHead();
+    void onBody(const QByteArray &data);
+    void reportProgress();
+    void onFetchFinished();
+    void completeDownload();
     void restartFile();
     // The server cannot continue from what we hold: empty the file and ask
     // the same mirror for all of it, within the same attempt.
     void refetchWholeFile(int status);
-    void onReadyRead();
-    void onFinished();
-    void onError(QNetworkReply::NetworkError code);
-    void onStalled();
     void onTimeLimit();
     bool inFlight() const;
-    // Ends the attempt in flight and either retries (the same mirror, then
-    // the next one) or, with every budget spent, reports error with message.
-    void failAttempt(int error, const QString &message, Partial partial);
-    void dropReply();
+    // Ends the attempt in flight and either retries or, with every budget
+    // spent, reports message.
+    void failAttempt(const QString &message, Partial partial, Retry retry = SameMirror);
+    // A local failure: no other attempt or mirror would fare better.
+    void failLocally(qint64 unwritten);
+    bool diskIsFull(qint64 unwritten) const;
+    QString diskFullMessage() const;
+    void endDownload(int error, const QString &message);
+    void dropFetch();
     void discardFile();
-    bool writeAvailable();
-    QString writeFailure(qint64 unwritten) const;
     QString temporaryPath() const;
     QString currentUrl() const { return m_mirrors.at(m_mirror); }
 
-    QNetworkAccessManager *m_manager = nullptr;
     QStringList m_mirrors;
     int m_mirror = 0;
     QString m_filePath;
-    QPointer<QNetworkReply> m_reply;
+    QPointer<HttpFetch> m_fetch;
     QPointer<SignatureFetch> m_signatureFetch;
     std::unique_ptr<QFile> m_file;
     std::unique_ptr<PackageTrust> m_trust;
@@ -117,8 +126,6 @@ private:
     qint64 m_bytesWritten = 0;
     // Where the current answer's body starts in the file (resumed: > 0).
     qint64 m_responseOffset = 0;
-    bool m_responseChecked = false;
-    bool m_discardBody = false;
     bool m_rangeSent = false;
     QByteArray m_etag;
     QByteArray m_lastModified;
@@ -127,8 +134,9 @@ private:
     QByteArray m_signature;
     // A check that failed outweighs a later network error in the message.
     QString m_trustFailure;
-    QByteArray m_buffer;
-    QTimer m_timeLimit;
-    QTimer m_stallTimer;
+    int m_attemptLimit;
+    int m_stallWindow;
+    QTimer m_attemptTimer;
     QElapsedTimer m_attemptClock;
+    QElapsedTimer m_progressClock;
 };

@@ -53,11 +53,22 @@ RangeResume::Decision RangeResume::decide(int status, const QByteArray &contentR
         QStringLiteral("^bytes\\s+(\\d+)-(\\d+)/(\\d+|\\*)$"));
     const QRegularExpressionMatch match
         = rangePattern.match(QString::fromLatin1(contentRange.trimmed()));
-    if (!match.hasMatch() || match.captured(1).toLongLong() != m_bytes)
+    if (!match.hasMatch())
         return Refetch;
-    if (match.captured(3) != QLatin1String("*")
-        && match.captured(2).toLongLong() + 1 != match.captured(3).toLongLong())
+    // Numbers that do not fit, or a range that runs backwards, describe no
+    // part of any file.
+    bool firstOk = false;
+    bool lastOk = false;
+    const qint64 first = match.captured(1).toLongLong(&firstOk);
+    const qint64 last = match.captured(2).toLongLong(&lastOk);
+    if (!firstOk || !lastOk || first != m_bytes || last < first)
         return Refetch;
+    if (match.captured(3) != QLatin1String("*")) {
+        bool lengthOk = false;
+        const qint64 length = match.captured(3).toLongLong(&lengthOk);
+        if (!lengthOk || last != length - 1)
+            return Refetch;
+    }
 
     // A server that ignored If-Range gives itself away by a new validator.
     if (!m_etag.isEmpty() && etag.trimmed() != m_etag)

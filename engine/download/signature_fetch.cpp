@@ -1,63 +1,52 @@
 #include "engine/download/signature_fetch.h"
 
+#include "engine/download/http_fetch.h"
 #include "engine/trust/minisign_signature.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-
-SignatureFetch::SignatureFetch(QNetworkAccessManager *manager, const QNetworkRequest &request,
-                               QObject *parent)
+SignatureFetch::SignatureFetch(const QNetworkRequest &request, QObject *parent)
     : QObject(parent)
-    , m_reply(manager->get(request))
+    , m_fetch(new HttpFetch(request, this))
 {
-    connect(m_reply, &QNetworkReply::readyRead, this, &SignatureFetch::onReadyRead);
-    connect(m_reply, &QNetworkReply::finished, this, &SignatureFetch::onFinished);
+    connect(m_fetch, &HttpFetch::bodyReceived, this, &SignatureFetch::onBody);
+    connect(m_fetch, &HttpFetch::finished, this, &SignatureFetch::onFinished);
 }
 
 SignatureFetch::~SignatureFetch()
 {
-    if (!m_reply)
-        return;
-    m_reply->disconnect(this);
-    m_reply->abort();
-    m_reply->deleteLater();
+    m_fetch->abort();
 }
 
-void SignatureFetch::onReadyRead()
+void SignatureFetch::setStallLimit(int msec, qint64 bytes)
 {
-    const qint64 room = MinisignSignature::maximumFileSize + 1 - m_data.size();
-    m_data += m_reply->read(qMax<qint64>(room, 0));
+    m_fetch->setStallLimit(msec, bytes);
+}
+
+void SignatureFetch::start()
+{
+    m_data.clear();
+    m_fetch->start();
+}
+
+void SignatureFetch::onBody(const QByteArray &data)
+{
+    const int room = MinisignSignature::maximumFileSize + 1 - m_data.size();
+    m_data += data.left(room);
     if (m_data.size() > MinisignSignature::maximumFileSize) {
         // Enough to know it is too large; no need to take the rest.
-        m_reply->disconnect(this);
-        m_reply->abort();
-        onFinished();
+        m_fetch->abort();
+        emit done(Fetched, m_data, QString());
     }
 }
 
 void SignatureFetch::onFinished()
 {
-    if (!m_reply)
-        return;
-    QNetworkReply *reply = m_reply;
-    m_reply = nullptr;
-    reply->disconnect(this);
-    reply->deleteLater();
-
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (m_data.size() > MinisignSignature::maximumFileSize) {
-        emit done(Fetched, m_data, QString());
-    } else if (status == 404 || status == 410) {
+    const int status = m_fetch->status();
+    if (m_fetch->error() == HttpFetch::StatusError && (status == 404 || status == 410))
         emit done(Missing, QByteArray(), QString());
-    } else if (reply->error() != QNetworkReply::NoError || status < 200 || status > 299) {
-        const QString error = reply->error() != QNetworkReply::NoError
-            ? reply->errorString()
-            : tr("The server answered with status %1.").arg(status);
-        emit done(Failed, QByteArray(), error);
-    } else {
-        m_data
-            += reply->read(qMax<qint64>(MinisignSignature::maximumFileSize + 1 - m_data.size(), 0));
+    else if (m_fetch->error() == HttpFetch::StatusError)
+        emit done(Failed, QByteArray(), tr("The server answered with status %1.").arg(status));
+    else if (m_fetch->error() != HttpFetch::NoError)
+        emit done(Failed, QByteArray(), m_fetch->errorString());
+    else
         emit done(Fetched, m_data, QString());
-    }
 }

@@ -2,16 +2,15 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
-class QNetworkAccessManager;
-class QNetworkReply;
+class HttpFetch;
 class QNetworkRequest;
 
 // Downloads a package's detached signature (a small ".minisig" file) into
-// memory. At most a few kilobytes are kept: anything larger is no signature
-// and arrives cut, to be refused by the parser. Lives on the GUI thread.
+// memory. At most a few kilobytes are taken: anything larger is no
+// signature, and arrives cut (the transfer is ended there) to be refused by
+// the parser. Lives on the GUI thread.
 class SignatureFetch : public QObject
 {
     Q_OBJECT
@@ -19,18 +18,21 @@ class SignatureFetch : public QObject
 public:
     enum Result { Fetched, Missing, Failed };
 
-    SignatureFetch(QNetworkAccessManager *manager, const QNetworkRequest &request,
-                   QObject *parent = nullptr);
+    explicit SignatureFetch(const QNetworkRequest &request, QObject *parent = nullptr);
     ~SignatureFetch() override;
+
+    // As HttpFetch::setStallLimit; before start().
+    void setStallLimit(int msec, qint64 bytes);
+    void start();
 
 signals:
     // data is the file for Fetched; error is the network's text for Failed.
     void done(int result, const QByteArray &data, const QString &error);
 
 private:
-    void onReadyRead();
+    void onBody(const QByteArray &data);
     void onFinished();
 
-    QPointer<QNetworkReply> m_reply;
+    HttpFetch *m_fetch = nullptr;
     QByteArray m_data;
 };

@@ -239,9 +239,10 @@ void TestInstallerConfig::mirrorsAndPackageChecks_data()
     QTest::newRow("one URL") << QByteArray("packageUrl=http://a.test/p.zip")
                              << "http://a.test/p.zip"
                              << "";
-    QTest::newRow("mirrors in quotes")
-        << QByteArray("packageUrl=\"http://a.test/p.zip,http://b.test/p.zip\"")
-        << "http://a.test/p.zip,http://b.test/p.zip"
+    // In quotes the value arrives whole: one URL, its own comma and all.
+    QTest::newRow("one URL with a comma, in quotes")
+        << QByteArray("packageUrl=\"http://a.test/p.zip?sig=a,b\"")
+        << "\"http://a.test/p.zip?sig=a,b\""
         << "";
     // Without quotes the INI format reads a list: the same mirrors.
     QTest::newRow("mirrors as a list")

@@ -23,6 +23,7 @@ private slots:
     void installsWithoutWidgets();
     void failedRunTakesAwayWhatItMade();
     void olderSignedPackageIsNotReplayed();
+    void namesThePackageAfterItsPathOnly();
 
 private:
     // Runs config to its end; the stages it went through come back in stages.
@@ -168,6 +169,20 @@ void TestInstallRun::olderSignedPackageIsNotReplayed()
     QCOMPARE(run(m_config, &stages, nullptr, &message), int(DownloadFailed));
     QVERIFY2(message.contains(QLatin1String("velmar-1.0.zip")), qPrintable(message));
     QVERIFY(!QFileInfo::exists(m_config.installDir));
+}
+
+void TestInstallRun::namesThePackageAfterItsPathOnly()
+{
+    // A signed, expiring link: neither its query nor its fragment may reach
+    // the local name (on Windows, "?" and ":" would make it unusable).
+    const QString link = QStringLiteral("/dl/velmar%20setup.zip?sig=a/b:c&exp=1");
+    m_server.serveFile(link, m_home->path() + QStringLiteral("/velmar.zip"));
+    m_config.packageUrl = m_server.url(link + QStringLiteral("#part")).toString();
+    QList<InstallRun::Stage> stages;
+    QString logPath;
+    QCOMPARE(run(m_config, &stages, &logPath), int(NoError));
+    const QByteArray log = TestFiles::readFile(logPath);
+    QVERIFY2(log.contains("/velmar setup.zip ("), log.constData());
 }
 
 QTEST_GUILESS_MAIN(TestInstallRun)

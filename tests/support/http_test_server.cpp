@@ -87,6 +87,7 @@ struct HttpTestServer::Connection
     qint64 bodySize = 0;
     qint64 sent = 0;
     bool stalled = false;
+    bool flood = false; // the "body" is an endless header line
     QElapsedTimer clock; // since the answer began, for a paced body
     bool paceTimerPending = false;
 };
@@ -295,6 +296,13 @@ void HttpTestServer::answer(Connection *connection, const QByteArray &head)
     }
 
     connection->response = response;
+    if (response.headerFlood >= 0) {
+        socket->write("HTTP/1.1 200 OK\r\nX-Flood: ");
+        connection->flood = true;
+        connection->bodySize = response.headerFlood;
+        pump(connection);
+        return;
+    }
     connection->cut = response.cutAfter >= 0
         && (response.cutRequests < 0 || count - response.failFirst <= response.cutRequests);
     if (!response.filePath.isEmpty()) {
@@ -388,7 +396,8 @@ void HttpTestServer::pump(Connection *connection)
         }
         if (length <= 0)
             break;
-        const QByteArray data = connection->file
+        const QByteArray data = connection->flood ? QByteArray(int(length), 'a')
+            : connection->file
             ? connection->file->read(length)
             : response.body.mid(static_cast<int>(connection->offset + connection->sent),
                                 static_cast<int>(length));
@@ -400,6 +409,10 @@ void HttpTestServer::pump(Connection *connection)
             socket->write(data);
         connection->sent += data.size();
         m_bytesServed[connection->path] += data.size();
+    }
+    if (connection->flood && connection->sent >= connection->bodySize) {
+        connection->stalled = true;
+        return;
     }
     if (response.stallAfter >= 0 && connection->sent >= response.stallAfter
         && connection->sent < connection->bodySize) {

@@ -61,6 +61,9 @@ public:
         bool changingEtag = false;
         bool honourIfRange = true;
         qint64 bytesPerSecond = 0; // pace the body like a link of this speed (0: at once)
+        // A hostile server: after the status line, a header line of this many
+        // bytes that never ends (the connection then stays open, silent).
+        qint64 headerFlood = -1;
     };
 
     explicit HttpTestServer(QObject *parent = nullptr);

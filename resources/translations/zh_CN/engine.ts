@@ -20,12 +20,12 @@
         <translation>服务器返回了“%1 %2”，而不是安装包。</translation>
     </message>
     <message>
-        <source>The download ended early: %1 of %2 bytes arrived.</source>
-        <translation>下载提前结束：只收到了 %2 字节中的 %1 字节。</translation>
+        <source>Error transferring %1 - server replied: %2</source>
+        <translation>传输 %1 时出错 - 服务器回复：%2</translation>
     </message>
     <message>
-        <source>The download stalled: no data arrived for %1 seconds.</source>
-        <translation>下载已停滞：%1 秒内没有收到任何数据。</translation>
+        <source>The download ended early: %1 of %2 bytes arrived.</source>
+        <translation>下载提前结束：只收到了 %2 字节中的 %1 字节。</translation>
     </message>
     <message>
         <source>The download did not finish within the time allowed.</source>
@@ -34,6 +34,60 @@
     <message>
         <source>The disk is full: there is no room left for the package in %1.</source>
         <translation>磁盘已满：%1 中没有空间存放安装包。</translation>
+    </message>
+</context>
+<context>
+    <name>HttpResponseReader</name>
+    <message>
+        <source>The server sent more data than it announced.</source>
+        <translation>服务器发送的数据多于它声明的长度。</translation>
+    </message>
+    <message>
+        <source>The connection closed before the server&apos;s answer was complete.</source>
+        <translation>服务器的应答尚未完整，连接就已关闭。</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer has a header larger than %1 KiB.</source>
+        <translation>服务器应答的头部超过了 %1 KiB。</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer is not HTTP.</source>
+        <translation>服务器的应答不是 HTTP。</translation>
+    </message>
+    <message>
+        <source>The server sent the file compressed (Transfer-Encoding: %1), which is refused: the installer asks for the file as it is.</source>
+        <translation>服务器以压缩形式发送了文件（Transfer-Encoding: %1），已拒绝：安装程序要求按原样获取文件。</translation>
+    </message>
+    <message>
+        <source>The server sent the file compressed (Content-Encoding: %1), which is refused: the installer asks for the file as it is.</source>
+        <translation>服务器以压缩形式发送了文件（Content-Encoding: %1），已拒绝：安装程序要求按原样获取文件。</translation>
+    </message>
+    <message>
+        <source>The server announced an unusable length (Content-Length: %1).</source>
+        <translation>服务器声明了无法使用的长度（Content-Length: %1）。</translation>
+    </message>
+    <message>
+        <source>The server sent a malformed chunk.</source>
+        <translation>服务器发送了格式错误的数据块。</translation>
+    </message>
+</context>
+<context>
+    <name>HttpFetch</name>
+    <message>
+        <source>The download address is not an HTTP or HTTPS address: %1</source>
+        <translation>下载地址不是 HTTP 或 HTTPS 地址：%1</translation>
+    </message>
+    <message>
+        <source>The server redirected the download too many times.</source>
+        <translation>服务器重定向下载的次数过多。</translation>
+    </message>
+    <message>
+        <source>The server redirected the download from HTTPS to an insecure address, which is refused.</source>
+        <translation>服务器将下载从 HTTPS 重定向到不安全的地址，已拒绝。</translation>
+    </message>
+    <message>
+        <source>The download stalled: less than %1 bytes arrived in %2 seconds.</source>
+        <translation>下载已停滞：%2 秒内收到的数据少于 %1 字节。</translation>
     </message>
 </context>
 <context>

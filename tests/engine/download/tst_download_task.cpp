@@ -7,6 +7,7 @@
 #include "support/http_test_proxy.h"
 #include "support/http_test_server.h"
 #include "support/minisign_tool.h"
+#include "support/peak_memory.h"
 #include "support/scoped_certificate_trust.h"
 #include "support/test_certificate.h"
 #include "support/test_files.h"
@@ -22,6 +23,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <zlib.h>
 #ifndef Q_OS_WIN
 #include <sys/resource.h>
 #endif
@@ -35,6 +37,44 @@ QByteArray randomBytes(int size)
     for (char &byte : bytes)
         byte = static_cast<char>(generator.generate() & 0xff);
     return bytes;
+}
+
+// A gzip stream that inflates to the given mebibytes of zeros, made in a
+// moment: each mebibyte is flushed on its own, so every one after the first
+// compresses to the same bytes, which are repeated. About 1 KiB per MiB.
+QByteArray gzipBomb(int mebibytes)
+{
+    const QByteArray zeros(1024 * 1024, '\0');
+    z_stream stream {};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
+    const auto compress = [&stream](const QByteArray &in, int flush) {
+        QByteArray out(int(deflateBound(&stream, uLong(in.size()))) + 64, '\0');
+        stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(in.constData()));
+        stream.avail_in = uInt(in.size());
+        stream.next_out = reinterpret_cast<Bytef *>(out.data());
+        stream.avail_out = uInt(out.size());
+        deflate(&stream, flush);
+        out.chop(int(stream.avail_out));
+        return out;
+    };
+    QByteArray bomb = compress(zeros, Z_FULL_FLUSH);
+    const QByteArray repeated = compress(zeros, Z_FULL_FLUSH);
+    for (int i = 1; i < mebibytes; ++i)
+        bomb += repeated;
+    // The stream's own trailer counts two mebibytes; the real one all.
+    bomb += compress(QByteArray(), Z_FINISH);
+    deflateEnd(&stream);
+    bomb.chop(8);
+    const uLong one
+        = crc32(0, reinterpret_cast<const Bytef *>(zeros.constData()), uInt(zeros.size()));
+    uLong crc = crc32(0, nullptr, 0);
+    for (int i = 0; i < mebibytes; ++i)
+        crc = crc32_combine(crc, one, zeros.size());
+    for (const quint32 value : { quint32(crc), quint32(qint64(mebibytes) * zeros.size()) }) {
+        for (int shift = 0; shift < 32; shift += 8)
+            bomb += char((value >> shift) & 0xff);
+    }
+    return bomb;
 }
 
 using TestFiles::readFile;
@@ -116,6 +156,12 @@ private slots:
     void resumesWhereTheConnectionDropped();
     void fallsBackToTheNextMirror();
     void namesAFullDisk();
+    void refusesCompressedAnswersInBoundedMemory_data();
+    void refusesCompressedAnswersInBoundedMemory();
+    void leavesAMirrorWhoseHeaderNeverEnds();
+    void endsTricklingAttempts_data();
+    void endsTricklingAttempts();
+    void movesToTheNextMirrorAfterAMismatch();
 
 private:
     QByteArray signedPackage(const QString &name, const QByteArray &body,
@@ -187,7 +233,7 @@ void TestDownloadTask::reportsUnknownLength()
 
     const Run run
         = download(m_server->url(QStringLiteral("/package.zip")).toString(), packagePath());
-    QCOMPARE(run.error(), int(NoError));
+    QVERIFY2(run.error() == NoError, qPrintable(run.message()));
     QVERIFY(readFile(packagePath()) == response.body);
     QVERIFY(!run.progress.isEmpty());
     for (const auto &step : run.progress)
@@ -634,11 +680,12 @@ void TestDownloadTask::refusesUntrustedPackages()
     // Nothing is left that could be unpacked.
     QVERIFY(!QFileInfo::exists(packagePath()));
     QVERIFY(!QFileInfo::exists(temporaryPath()));
-    // Every attempt fetches the signature first; a package whose signature
-    // is unusable is not fetched at all.
-    QCOMPARE(m_server->requestCount(QStringLiteral("/package.zip.minisig")), 3);
+    // The signature comes first; a package whose signature is unusable is
+    // not fetched at all. A failed check is not retried: the same server
+    // would send the same files again.
+    QCOMPARE(m_server->requestCount(QStringLiteral("/package.zip.minisig")), 1);
     QCOMPARE(m_server->requestCount(QStringLiteral("/package.zip")),
-             damage == QLatin1String("flip") ? 3 : 0);
+             damage == QLatin1String("flip") ? 1 : 0);
 }
 
 void TestDownloadTask::refusesUnusableChecksInSettings()
@@ -758,10 +805,131 @@ void TestDownloadTask::namesAFullDisk()
     const QString path = small + QStringLiteral("/package.zip");
     const Run run = download(m_server->url(QStringLiteral("/package.zip")).toString(), path);
     QCOMPARE(run.results.size(), 1);
-    QCOMPARE(run.error(), int(LocalFileFailed));
+    // The same code as a full disk while unpacking.
+    QCOMPARE(run.error(), int(DiskFull));
     QVERIFY2(run.message().contains(QLatin1String("disk is full")), qPrintable(run.message()));
     QVERIFY(!QFileInfo::exists(path + QStringLiteral(".tmp")));
     QVERIFY(!QFileInfo::exists(path));
+}
+
+void TestDownloadTask::refusesCompressedAnswersInBoundedMemory_data()
+{
+    QTest::addColumn<QString>("bombPath");
+    QTest::newRow("package") << "/package.zip";
+    QTest::newRow("signature") << "/package.zip.minisig";
+}
+
+void TestDownloadTask::refusesCompressedAnswersInBoundedMemory()
+{
+    QFETCH(QString, bombPath);
+    const QByteArray body = randomBytes(100000);
+    m_server->serveData(QStringLiteral("/package.zip"), body);
+    m_server->serveData(QStringLiteral("/package.zip.minisig"),
+                        signedPackage(QStringLiteral("package.zip"), body, m_newKey));
+    // About 4 MiB that inflate to 4 GiB.
+    HttpTestServer::Response bomb;
+    bomb.body = gzipBomb(4096);
+    bomb.headers = { { "Content-Encoding", "gzip" } };
+    m_server->setResponse(bombPath, bomb);
+
+    PeakMemory::reset();
+    const Run run
+        = download(m_server->url(QStringLiteral("/package.zip")).toString(), packagePath(),
+                   [&](DownloadTask &task) { task.setPackageChecks(QString(), trustedKeys()); });
+    const qint64 peak = PeakMemory::kibibytes();
+    QCOMPARE(run.error(), int(DownloadFailed));
+    QVERIFY2(run.message().contains(QLatin1String("Content-Encoding: gzip")),
+             qPrintable(run.message()));
+    QVERIFY(!QFileInfo::exists(packagePath()));
+    for (const QString &path : { QStringLiteral("/package.zip"), bombPath }) {
+        for (const QByteArray &head : m_server->requestHeads(path))
+            QVERIFY2(head.contains("\r\nAccept-Encoding: identity\r\n"), head.constData());
+    }
+    if (peak >= 0)
+        qInfo("peak resident memory during the download: %lld KiB", peak);
+    QVERIFY2(peak < 60 * 1024, qPrintable(QStringLiteral("%1 KiB").arg(peak)));
+}
+
+void TestDownloadTask::leavesAMirrorWhoseHeaderNeverEnds()
+{
+    HttpTestServer hostile;
+    QVERIFY(hostile.listen());
+    HttpTestServer::Response endless;
+    endless.headerFlood = qint64(1) << 40;
+    hostile.setResponse(QStringLiteral("/package.zip"), endless);
+    const QByteArray body = randomBytes(300000);
+    m_server->serveData(QStringLiteral("/package.zip"), body);
+    const QString urls = hostile.url(QStringLiteral("/package.zip")).toString() + QLatin1Char(',')
+        + m_server->url(QStringLiteral("/package.zip")).toString();
+
+    PeakMemory::reset();
+    const Run run = download(urls, packagePath());
+    const qint64 peak = PeakMemory::kibibytes();
+    QVERIFY2(run.error() == NoError,
+             qPrintable(run.message() + QLatin1Char('\n') + run.log.join('\n')));
+    QVERIFY(readFile(packagePath()) == body);
+    QCOMPARE(hostile.requestCount(QStringLiteral("/package.zip")), 3);
+    QCOMPARE(run.log.filter(QStringLiteral("header larger than 64 KiB")).size(), 3);
+    // Whatever the servers do, the log says how long it may take.
+    QVERIFY2(run.log.first().contains(QLatin1String("at most 7200 s in all")),
+             qPrintable(run.log.first()));
+    if (peak >= 0)
+        qInfo("peak resident memory during the download: %lld KiB", peak);
+    QVERIFY2(peak < 60 * 1024, qPrintable(QStringLiteral("%1 KiB").arg(peak)));
+}
+
+void TestDownloadTask::endsTricklingAttempts_data()
+{
+    QTest::addColumn<int>("bytesPerSecond");
+    QTest::addColumn<int>("timeLimit");
+    QTest::addColumn<QString>("message");
+    // Less than 1 KiB within the stall window (one second here)...
+    QTest::newRow("a byte now and then") << 50 << 600000 << "stalled";
+    // ...or more, where only the attempt's own limit ends it.
+    QTest::newRow("steady trickle") << 8000 << 1500 << "time allowed";
+}
+
+void TestDownloadTask::endsTricklingAttempts()
+{
+    QFETCH(int, bytesPerSecond);
+    QFETCH(int, timeLimit);
+    QFETCH(QString, message);
+    HttpTestServer::Response trickle;
+    trickle.body = randomBytes(4 * 1024 * 1024);
+    trickle.bytesPerSecond = bytesPerSecond;
+    m_server->setResponse(QStringLiteral("/package.zip"), trickle);
+
+    const Run run = download(m_server->url(QStringLiteral("/package.zip")).toString(),
+                             packagePath(), [&](DownloadTask &task) {
+                                 task.setStallTimeout(1000);
+                                 task.setTimeLimit(timeLimit);
+                             });
+    QVERIFY2(run.results.size() == 1, qPrintable(run.log.join(QLatin1Char('\n'))));
+    QCOMPARE(run.error(), int(DownloadFailed));
+    QVERIFY2(run.message().contains(message), qPrintable(run.message()));
+    // Every attempt ended: each one asked anew.
+    QCOMPARE(m_server->requestCount(QStringLiteral("/package.zip")), 3);
+}
+
+void TestDownloadTask::movesToTheNextMirrorAfterAMismatch()
+{
+    const QByteArray body = randomBytes(200000);
+    QByteArray stale = body;
+    stale[100] = char(stale[100] ^ 1);
+    m_server->serveData(QStringLiteral("/stale/package.zip"), stale);
+    m_server->serveData(QStringLiteral("/fresh/package.zip"), body);
+    const QString sha256
+        = QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex());
+    const QString urls = m_server->url(QStringLiteral("/stale/package.zip")).toString()
+        + QLatin1Char(',') + m_server->url(QStringLiteral("/fresh/package.zip")).toString();
+
+    const Run run = download(urls, packagePath(),
+                             [&](DownloadTask &task) { task.setPackageChecks(sha256, QString()); });
+    QVERIFY2(run.error() == NoError, qPrintable(run.message()));
+    QVERIFY(readFile(packagePath()) == body);
+    // Asking the same mirror again would only bring the same file.
+    QCOMPARE(m_server->requestCount(QStringLiteral("/stale/package.zip")), 1);
+    QCOMPARE(m_server->requestCount(QStringLiteral("/fresh/package.zip")), 1);
 }
 
 QTEST_GUILESS_MAIN(TestDownloadTask)

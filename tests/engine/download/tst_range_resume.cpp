@@ -18,6 +18,8 @@ private slots:
     void decisions();
     void mirrors_data();
     void mirrors();
+    void localNames_data();
+    void localNames();
 };
 
 void TestRangeResume::requestAsksForTheRest_data()
@@ -84,6 +86,12 @@ void TestRangeResume::decisions_data()
     QTest::newRow("206 not to the end")
         << 206 << QByteArray("bytes 1000-1999/3000") << same << int(RangeResume::Refetch);
     QTest::newRow("206 no range") << 206 << QByteArray() << same << int(RangeResume::Refetch);
+    // Numbers that describe no part of any file.
+    QTest::newRow("206 backwards")
+        << 206 << QByteArray("bytes 1000-85/*") << same << int(RangeResume::Refetch);
+    QTest::newRow("206 last byte overflows")
+        << 206 << QByteArray("bytes 1000-99999999999999999999/*") << same
+        << int(RangeResume::Refetch);
 }
 
 void TestRangeResume::decisions()
@@ -110,6 +118,12 @@ void TestRangeResume::mirrors_data()
         << "https://a.test/p.zip,,http://b.test/p.zip,"
         << QStringList { "https://a.test/p.zip", "http://b.test/p.zip" };
     QTest::newRow("none") << "" << QStringList();
+    // settings.ini hands a quoted value over whole: one URL, commas and all.
+    QTest::newRow("quoted, a comma of its own")
+        << "\"https://a.test/p.zip?sig=a,b\"" << QStringList { "https://a.test/p.zip?sig=a,b" };
+    QTest::newRow("quoted among mirrors")
+        << "\"https://a.test/p.zip?sig=a,b\",http://b.test/p.zip"
+        << QStringList { "https://a.test/p.zip?sig=a,b", "http://b.test/p.zip" };
 }
 
 void TestRangeResume::mirrors()
@@ -123,6 +137,37 @@ void TestRangeResume::mirrors()
              QStringLiteral("https://a.test/dl/p.zip.minisig"));
     QCOMPARE(signatureUrl(QUrl(QStringLiteral("https://a.test/p.zip?v=2"))).toString(),
              QStringLiteral("https://a.test/p.zip.minisig?v=2"));
+}
+
+void TestRangeResume::localNames_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("plain") << "https://a.test/dl/velmar.zip"
+                           << "velmar.zip";
+    // Signed, expiring links: the query and the fragment are no part of it.
+    QTest::newRow("query and fragment") << "https://a.test/dl/velmar.zip?sig=a/b:c&exp=1#part"
+                                        << "velmar.zip";
+    QTest::newRow("percent-encoded") << "https://a.test/dl/Velmar%20Setup%202.zip"
+                                     << "Velmar Setup 2.zip";
+    QTest::newRow("encoded backslash") << "https://a.test/dl/a%5Cb.zip"
+                                       << "a_b.zip";
+    QTest::newRow("control character") << "https://a.test/dl/a%0Ab.zip"
+                                       << "a_b.zip";
+    QTest::newRow("nothing left") << "https://a.test/?name=p.zip"
+                                  << "package.zip";
+    QTest::newRow("overlong") << "https://a.test/" + QString(300, QLatin1Char('v'))
+                              << "package.zip";
+    QTest::newRow("the run's log") << "https://a.test/installer.log"
+                                   << "package.zip";
+}
+
+void TestRangeResume::localNames()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, name);
+    QCOMPARE(packageFileName(url), name);
 }
 
 QTEST_GUILESS_MAIN(TestRangeResume)
