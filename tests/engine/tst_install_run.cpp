@@ -23,6 +23,7 @@ private slots:
     void installsWithoutWidgets();
     void failedRunTakesAwayWhatItMade();
     void olderSignedPackageIsNotReplayed();
+    void logNeverReplacesAPlacedFile();
 
 private:
     // Runs config to its end; the stages it went through come back in stages.
@@ -168,6 +169,29 @@ void TestInstallRun::olderSignedPackageIsNotReplayed()
     QCOMPARE(run(m_config, &stages, nullptr, &message), int(DownloadFailed));
     QVERIFY2(message.contains(QLatin1String("velmar-1.0.zip")), qPrintable(message));
     QVERIFY(!QFileInfo::exists(m_config.installDir));
+}
+
+void TestInstallRun::logNeverReplacesAPlacedFile()
+{
+    // The product ships a file of the log's name: it stays as shipped, and
+    // the log stays in the run folder.
+    ZipBuilder zip;
+    zip.addFile(QStringLiteral("Velmar"), "program", TestFiles::executable());
+    zip.addFile(QStringLiteral("uninst.exe"), "uninstaller", TestFiles::executable());
+    zip.addFile(QStringLiteral("installer.log"), "the product's own");
+    QVERIFY(zip.write(m_home->path() + QStringLiteral("/with-log.zip")));
+    m_server.serveFile(QStringLiteral("/with-log.zip"),
+                       m_home->path() + QStringLiteral("/with-log.zip"));
+    m_config.packageUrl = m_server.url(QStringLiteral("/with-log.zip")).toString();
+    QList<InstallRun::Stage> stages;
+    QString logPath;
+    QCOMPARE(run(m_config, &stages, &logPath), int(NoError));
+
+    QCOMPARE(TestFiles::readFile(m_config.installDir + QStringLiteral("/installer.log")),
+             QByteArray("the product's own"));
+    QCOMPARE(QFileInfo(logPath).absolutePath(),
+             QDir(m_temp->path()).absoluteFilePath(leftInTemp().value(0)));
+    QVERIFY(TestFiles::readFile(logPath).contains("Installation succeeded"));
 }
 
 QTEST_GUILESS_MAIN(TestInstallRun)
