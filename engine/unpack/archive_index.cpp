@@ -28,8 +28,8 @@ constexpr quint64 centralHeaderBytes = 46;
 
 QString tooLarge()
 {
-    return ArchiveIndex::tr("The package is invalid: it lists more than %1 entries or %2 MB of "
-                            "names.")
+    return ArchiveIndex::tr("The package is invalid: it lists more than %1 entries, or its "
+                            "listing takes more than %2 MB.")
         .arg(ArchiveIndex::maxEntries)
         .arg(ArchiveIndex::maxListingBytes >> 20);
 }

@@ -26,7 +26,6 @@ public:
     // another holder has it. Releases a lock held before.
     Result acquire(const QString &folder);
     void release();
-    bool isHeld() const { return m_lock != platform::noMachineLock; }
 
 private:
     // The folder as every spelling of it resolves: absolute, clean, its

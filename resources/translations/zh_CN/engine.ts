@@ -135,8 +135,8 @@
         <translation>安装包无效：条目“%1”已加密。</translation>
     </message>
     <message>
-        <source>The package is invalid: it lists more than %1 entries or %2 MB of names.</source>
-        <translation>安装包无效：它列出的条目超过 %1 个，或名称总量超过 %2 MB。</translation>
+        <source>The package is invalid: it lists more than %1 entries, or its listing takes more than %2 MB.</source>
+        <translation>安装包无效：它列出的条目超过 %1 个，或其文件列表超过 %2 MB。</translation>
     </message>
     <message>
         <source>The package is invalid: the entry &quot;%1&quot; is compressed with method %2; only stored and deflated entries can be unpacked.</source>
