@@ -50,8 +50,9 @@ void InstallRun::start()
     setStage(Stage::Downloading);
 
     QString message;
-    if (!beginRun(&message)) {
-        finish(LocalFileFailed, message);
+    const int begun = beginRun(&message);
+    if (begun != NoError) {
+        finish(begun, message);
         return;
     }
     // Stored in the run folder under a single name made from its URL.
@@ -88,22 +89,39 @@ void InstallRun::cancel()
     }
 }
 
-bool InstallRun::beginRun(QString *message)
+int InstallRun::beginRun(QString *message)
 {
     m_runId = uniqueName();
     if (!m_runFolder.create(m_runId)) {
         *message = m_runFolder.errorMessage();
-        return false;
+        return LocalFileFailed;
     }
     m_logPath = m_runFolder.filePath(InstallLog::fileName());
     m_log.open(m_logPath);
+    // Before anything is written for the folder: two runs into one folder
+    // would mix their files, and the undo of one would remove the other's.
+    const InstallFolderLock::Result locked = m_folderLock.acquire(m_config.installDir);
+    if (locked != InstallFolderLock::Acquired) {
+        const QString folder = QDir::toNativeSeparators(m_config.installDir);
+        *message = locked == InstallFolderLock::Busy
+            ? pageText(QT_TRANSLATE_NOOP("InstallWidget",
+                                         "Another installation into %1 is running. Wait until it "
+                                         "has finished, then try again."))
+                  .arg(folder)
+            : pageText(QT_TRANSLATE_NOOP("InstallWidget",
+                                         "The install folder %1 cannot be reserved for this "
+                                         "installation."))
+                  .arg(folder);
+        m_log.write(*message);
+        return InstallFolderBusy;
+    }
     if (!m_journal.begin(m_journalFolder, m_runId)
         || !m_journal.add(JournalEntry::Kind::Temp, m_runFolder.path())) {
         *message = pageText(QT_TRANSLATE_NOOP("InstallWidget",
                                               "The installation journal cannot be written in %1."))
                        .arg(QDir::toNativeSeparators(m_journalFolder));
         m_log.write(*message);
-        return false;
+        return LocalFileFailed;
     }
     m_log.write(QStringLiteral("Installer %1 installing %2 %3")
                     .arg(QCoreApplication::applicationVersion(), m_config.productName,
@@ -112,7 +130,7 @@ bool InstallRun::beginRun(QString *message)
     m_log.write(QStringLiteral("Install folder: ") + m_config.installDir);
     m_log.write(QStringLiteral("Temporary folder: ") + m_runFolder.path());
     m_log.write(QStringLiteral("Journal: ") + m_journal.path());
-    return true;
+    return NoError;
 }
 
 bool InstallRun::ensureInstallFolder()
@@ -136,7 +154,7 @@ bool InstallRun::ensureInstallFolder()
     return QDir().mkpath(folder) && QFileInfo(folder).isDir();
 }
 
-void InstallRun::endRun(bool succeeded)
+void InstallRun::endRun(bool succeeded, bool logNameFree)
 {
     const QString installDir = m_config.installDir;
     if (!succeeded && !m_createdFolder.isEmpty())
@@ -145,13 +163,16 @@ void InstallRun::endRun(bool succeeded)
     m_journal.end();
     // The package is of no use to a later run, which downloads afresh into a
     // folder of its own; the log stays beside it after a failure, and moves
-    // beside the product after a success.
-    if (succeeded) {
-        const QString placed = QDir(installDir).absoluteFilePath(InstallLog::fileName());
-        if (m_log.copyTo(placed))
-            m_logPath = placed;
+    // beside the product after a success, unless the product has an entry
+    // of that name itself (or the copy fails).
+    const QString placed = QDir(installDir).absoluteFilePath(InstallLog::fileName());
+    if (succeeded && logNameFree && m_log.copyTo(placed)) {
+        m_logPath = placed;
         m_log.close();
         removeDirectory(QDir(m_runFolder.path()));
+    } else if (succeeded) {
+        m_log.close();
+        QFile::remove(packagePath());
     } else if (!m_runFolder.path().isEmpty()) {
         if (!m_packageName.isEmpty()) {
             QFile::remove(packagePath());
@@ -216,11 +237,13 @@ void InstallRun::startUnpacking()
 
 void InstallRun::finish(int error, const QString &message)
 {
+    // Asked before cancel() lets the worker go.
+    const bool logNameFree = !m_worker || !m_worker->usesLogName();
     cancel();
     QString result = message;
     if (error != NoError) {
         m_log.write(QStringLiteral("Installation failed (%1): %2").arg(error).arg(message));
-        endRun(false);
+        endRun(false, logNameFree);
     } else {
         // Registry and shortcut results do not change the outcome: the
         // product counts as installed once its files are in place. Each
@@ -233,8 +256,13 @@ void InstallRun::finish(int error, const QString &message)
                                              "created. Start it from the folder %2."))
                       .arg(m_config.displayName(), QDir::toNativeSeparators(m_config.installDir));
         m_log.write(QStringLiteral("Installation succeeded"));
-        endRun(true);
+        if (!logNameFree)
+            m_log.write(QStringLiteral("The package has its own %1; this log stays in %2")
+                            .arg(InstallLog::fileName(), m_runFolder.path()));
+        endRun(true, logNameFree);
     }
+    // Held to the very end: the folder this run created is gone by now.
+    m_folderLock.release();
     setStage(Stage::Finished);
     emit finished(error, result);
 }

@@ -3,6 +3,7 @@
 #include "config/installer_config.h"
 #include "engine/install_log.h"
 #include "engine/run_folder.h"
+#include "engine/unpack/install_folder_lock.h"
 #include "engine/unpack/install_journal.h"
 
 #include <QObject>
@@ -19,7 +20,9 @@ class UnzipWorker;
 // unpack and place it in the install folder, registers the product and
 // cleans up. It owns every file it creates and removes each again, whatever
 // the outcome; what a killed run leaves behind is put right by
-// recoverInterruptedRuns() at the next start.
+// recoverInterruptedRuns() at the next start. From its start to its end it
+// holds the install folder's lock: a second installation into the same
+// folder, by any user, is refused at once (it does not wait).
 //
 // It reports where it is (stage, fraction of the stage, current item) and
 // ends every run that it starts with exactly one finished(). Lives on the
@@ -51,8 +54,9 @@ public:
     Stage stage() const { return m_stage; }
     // The package's file name in the run folder, known once the run began.
     QString packageName() const { return m_packageName; }
-    // installer.log of this run: beside the product after a success, in the
-    // run folder after a failure; empty before start().
+    // installer.log of this run: beside the product after a success (unless
+    // the package has an entry of that name), in the run folder otherwise;
+    // empty before start().
     QString logPath() const { return m_logPath; }
 
     // Puts right what runs killed on this machine by this user left behind
@@ -77,9 +81,10 @@ signals:
     void finished(int error, const QString &message);
 
 private:
-    bool beginRun(QString *message);
+    // NoError, or the code the run ends with (message says why).
+    int beginRun(QString *message);
     bool ensureInstallFolder();
-    void endRun(bool succeeded);
+    void endRun(bool succeeded, bool logNameFree);
     void setStage(Stage stage);
     QString packagePath() const { return m_runFolder.filePath(m_packageName); }
 
@@ -97,6 +102,7 @@ private:
     InstallLog m_log;
     QString m_logPath;
     InstallJournal m_journal;
+    InstallFolderLock m_folderLock;
     QString m_packageName;
     QString m_createdFolder;
 

@@ -5,8 +5,10 @@
 # One header per service both systems provide.
 set(PLATFORM_HEADERS
     disk_space.h
+    file_identity.h
     foreground.h
     known_folders.h
+    machine_lock.h
     monitors.h
     native_string.h
     new_file.h
@@ -17,8 +19,10 @@ set(PLATFORM_HEADERS
 # Their Windows implementations, and the services only Windows has.
 set(PLATFORM_WIN32_SOURCES
     win32/disk_space.cpp
+    win32/file_identity.cpp
     win32/foreground.cpp
     win32/known_folders.cpp
+    win32/machine_lock.cpp
     win32/monitors.cpp
     win32/new_file.cpp
     win32/process_liveness.cpp
@@ -39,10 +43,12 @@ set(PLATFORM_UNIX_SOURCES
     unix/desktop_entry.cpp
     unix/desktop_entry.h
     unix/disk_space.cpp
+    unix/file_identity.cpp
     unix/foreground.cpp
     unix/freedesktop.cpp
     unix/freedesktop.h
     unix/known_folders.cpp
+    unix/machine_lock.cpp
     unix/mime_apps.cpp
     unix/mime_apps.h
     unix/monitors.cpp

@@ -1,6 +1,7 @@
 #include "engine/unpack/archive_index.h"
 
 #include "engine/unpack/entry_name.h"
+#include "engine/unpack/path_tree.h"
 
 #include <QtEndian>
 
@@ -20,6 +21,18 @@ constexpr uLong unixHost = 3;
 constexpr uLong dosFolderAttribute = 0x10;
 constexpr uLong encryptedFlag = 0x1;
 constexpr int linkHops = 40;
+constexpr uLong storedMethod = 0;
+// The fixed part of a central directory header, before its name, extra
+// field and comment.
+constexpr quint64 centralHeaderBytes = 46;
+
+QString tooLarge()
+{
+    return ArchiveIndex::tr("The package is invalid: it lists more than %1 entries, or its "
+                            "listing takes more than %2 MB.")
+        .arg(ArchiveIndex::maxEntries)
+        .arg(ArchiveIndex::maxListingBytes >> 20);
+}
 
 // The Info-ZIP Unicode Path field: the UTF-8 name of an entry whose stored
 // name is in a legacy code page, valid only while its checksum matches the
@@ -65,8 +78,15 @@ ArchiveIndex ArchiveIndex::read(const QString &zipPath)
         index.m_problem = tr("The package is not a readable zip archive.");
         return index;
     }
+    unz_global_info64 global;
+    if (unzGetGlobalInfo64(zip.getUnzFile(), &global) == UNZ_OK
+        && global.number_entry > maxEntries) {
+        index.m_problem = tooLarge();
+        return index;
+    }
     QByteArray rawName(65536, Qt::Uninitialized);
     QByteArray extra(65536, Qt::Uninitialized);
+    quint64 listingBytes = 0;
     bool more = zip.goToFirstFile();
     for (; more; more = zip.goToNextFile()) {
         unz_file_info64 info;
@@ -74,6 +94,13 @@ ArchiveIndex ArchiveIndex::read(const QString &zipPath)
                                     extra.data(), uLong(extra.size()), nullptr, 0)
             != UNZ_OK)
             break;
+        listingBytes += centralHeaderBytes + info.size_filename + info.size_file_extra
+            + info.size_file_comment;
+        if (quint64(index.m_entries.size()) >= maxEntries || listingBytes > maxListingBytes) {
+            index.m_entries.clear();
+            index.m_problem = tooLarge();
+            return index;
+        }
         const QByteArray name = rawName.left(int(info.size_filename));
         const EntryName entryName(name, (info.flag & EntryName::utf8Flag) != 0,
                                   unicodePathOf(extra.left(int(info.size_file_extra)), name));
@@ -86,6 +113,13 @@ ArchiveIndex ArchiveIndex::read(const QString &zipPath)
         if (info.flag & encryptedFlag) {
             index.m_problem = tr("The package is invalid: the entry \"%1\" is encrypted.")
                                   .arg(entryName.shownName());
+            return index;
+        }
+        if (info.compression_method != storedMethod && info.compression_method != Z_DEFLATED) {
+            index.m_problem = tr("The package is invalid: the entry \"%1\" is compressed with "
+                                 "method %2; only stored and deflated entries can be unpacked.")
+                                  .arg(entryName.shownName())
+                                  .arg(info.compression_method);
             return index;
         }
 
@@ -106,6 +140,12 @@ ArchiveIndex ArchiveIndex::read(const QString &zipPath)
             index.m_problem = tr("The package is invalid: the entry \"%1\" is neither a file, a "
                                  "folder nor a link.")
                                   .arg(entryName.shownName());
+            return index;
+        }
+        if (entryName.isRoot() && entry.kind != ArchiveEntry::Folder) {
+            index.m_problem = tr("The package is invalid: the entry \"%1\" cannot be unpacked "
+                                 "safely (%2).")
+                                  .arg(entryName.shownName(), EntryName::tr("it names no file"));
             return index;
         }
         if (entry.kind == ArchiveEntry::Link) {
@@ -141,56 +181,66 @@ ArchiveIndex ArchiveIndex::read(const QString &zipPath)
 
 void ArchiveIndex::judge()
 {
-    // Every entry's key; folders that are only implied by deeper entries
-    // count as folders.
+    // One node per distinct step; folders that are only implied by deeper
+    // entries count as folders. The order of the entries does not matter:
+    // a file met where deeper entries already lie lands on their folder.
+    // The tree goes once judged; the top level is kept.
+    PathTree tree;
+    QVector<int> nodeOfEntry(m_entries.size(), PathTree::top);
     for (int i = 0; i < m_entries.size(); ++i) {
         const ArchiveEntry &entry = m_entries.at(i);
-        const QString key = EntryName::collisionKey(entry.path);
-        const auto existing = m_byKey.constFind(key);
-        if (existing != m_byKey.constEnd()) {
-            const bool bothFolders = entry.kind == ArchiveEntry::Folder
-                && (existing.value() < 0
-                    || m_entries.at(existing.value()).kind == ArchiveEntry::Folder);
-            if (!bothFolders) {
-                m_problem
-                    = tr("The package is invalid: two entries land on \"%1\".").arg(entry.path);
-                return;
+        if (entry.path.isEmpty())
+            continue; // "./", the top folder
+        const QStringList steps = entry.path.split(QLatin1Char('/'));
+        int node = PathTree::top;
+        for (int s = 0; s < steps.size(); ++s) {
+            bool made = false;
+            node = tree.add(node, steps.at(s), &made);
+            const int existing = tree.entry(node);
+            const bool last = s + 1 == steps.size();
+            if (s == 0 && made)
+                m_topLevel.insert(EntryName::collisionKey(steps.at(s)), last ? i : -1);
+            if (!last) {
+                if (existing >= 0 && m_entries.at(existing).kind != ArchiveEntry::Folder) {
+                    // Unpacking below a link would write wherever it points.
+                    m_problem = tr("The package is invalid: \"%1\" lies below a file or link.")
+                                    .arg(entry.path);
+                    return;
+                }
+            } else if (!made) {
+                const bool bothFolders = entry.kind == ArchiveEntry::Folder
+                    && (existing < 0 || m_entries.at(existing).kind == ArchiveEntry::Folder);
+                if (!bothFolders) {
+                    m_problem
+                        = tr("The package is invalid: two entries land on \"%1\".").arg(entry.path);
+                    return;
+                }
             }
-            if (existing.value() < 0)
-                m_byKey.insert(key, i);
-            continue;
-        }
-        m_byKey.insert(key, i);
-    }
-    for (const ArchiveEntry &entry : qAsConst(m_entries)) {
-        for (int slash = entry.path.lastIndexOf(QLatin1Char('/')); slash > 0;
-             slash = entry.path.lastIndexOf(QLatin1Char('/'), slash - 1)) {
-            const QString key = EntryName::collisionKey(entry.path.left(slash));
-            const int parent = m_byKey.value(key, -2);
-            if (parent == -2) {
-                m_byKey.insert(key, -1);
-            } else if (parent >= 0 && m_entries.at(parent).kind != ArchiveEntry::Folder) {
-                // Unpacking below a link would write wherever it points.
-                m_problem = tr("The package is invalid: \"%1\" lies below a file or link.")
-                                .arg(entry.path);
-                return;
+            if (last && existing < 0) {
+                tree.setEntry(node, i);
+                if (s == 0)
+                    m_topLevel.insert(EntryName::collisionKey(steps.at(s)), i);
             }
         }
+        nodeOfEntry[i] = node;
     }
-    for (const ArchiveEntry &entry : qAsConst(m_entries)) {
-        if (entry.kind != ArchiveEntry::Link)
+    for (int i = 0; i < m_entries.size(); ++i) {
+        if (m_entries.at(i).kind != ArchiveEntry::Link)
             continue;
-        const QString why = linkProblem(entry);
+        const QString why = linkProblem(tree, nodeOfEntry.at(i));
         if (!why.isEmpty()) {
-            m_problem = tr("The package is invalid: the link \"%1\" %2.").arg(entry.path, why);
+            m_problem
+                = tr("The package is invalid: the link \"%1\" %2.").arg(m_entries.at(i).path, why);
             return;
         }
     }
+    for (int node = 1; node < tree.size(); ++node)
+        m_impliedFolders += tree.entry(node) < 0 ? 1 : 0;
 }
 
-QString ArchiveIndex::linkProblem(const ArchiveEntry &link) const
+QString ArchiveIndex::linkProblem(const PathTree &tree, int link) const
 {
-    QString target = link.linkTarget;
+    QString target = m_entries.at(tree.entry(link)).linkTarget;
 #ifdef Q_OS_WIN
     target.replace(QLatin1Char('\\'), QLatin1Char('/'));
 #endif
@@ -200,8 +250,7 @@ QString ArchiveIndex::linkProblem(const ArchiveEntry &link) const
     // Walks the target as the file system will, inside the package's own
     // tree: a step onto a link continues at that link's target, and a ".."
     // above the top leaves the package.
-    QStringList resolved = link.path.split(QLatin1Char('/'));
-    resolved.removeLast();
+    int node = tree.parent(link);
     QStringList pending = target.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     int hops = 0;
     while (!pending.isEmpty()) {
@@ -209,29 +258,30 @@ QString ArchiveIndex::linkProblem(const ArchiveEntry &link) const
         if (step == QLatin1String("."))
             continue;
         if (step == QLatin1String("..")) {
-            if (resolved.isEmpty())
+            if (node == PathTree::top)
                 return tr("leads outside the package");
-            resolved.removeLast();
+            node = tree.parent(node);
             continue;
         }
         if (!EntryName::stepProblem(step).isEmpty())
             return tr("leads to a name that cannot exist");
-        resolved.append(step);
-        const int found
-            = m_byKey.value(EntryName::collisionKey(resolved.join(QLatin1Char('/'))), -2);
-        if (found == -2)
+        const int found = tree.child(node, step);
+        if (found < 0)
             return tr("leads to nothing in the package");
-        if (found >= 0 && m_entries.at(found).kind == ArchiveEntry::Link) {
+        const int foundEntry = tree.entry(found);
+        const ArchiveEntry::Kind kind
+            = foundEntry < 0 ? ArchiveEntry::Folder : m_entries.at(foundEntry).kind;
+        if (kind == ArchiveEntry::Link) {
             if (++hops > linkHops)
                 return tr("leads round in a circle");
-            resolved.removeLast();
-            QString next = m_entries.at(found).linkTarget;
+            const QString next = m_entries.at(foundEntry).linkTarget;
             if (next.startsWith(QLatin1Char('/')))
                 return tr("leads outside the package");
             pending = next.split(QLatin1Char('/'), Qt::SkipEmptyParts) + pending;
-        } else if (found >= 0 && m_entries.at(found).kind == ArchiveEntry::File
-                   && !pending.isEmpty()) {
+        } else if (kind == ArchiveEntry::File && !pending.isEmpty()) {
             return tr("leads to nothing in the package");
+        } else {
+            node = found;
         }
     }
     return QString();
@@ -252,10 +302,7 @@ bool ArchiveIndex::blocksNeeded(quint64 blockSize, quint64 *blocks) const
     *blocks = 0;
     if (blockSize == 0)
         return false;
-    int implied = 0;
-    for (auto it = m_byKey.cbegin(); it != m_byKey.cend(); ++it)
-        implied += it.value() < 0 ? 1 : 0;
-    if (!checkedAdd(blocks, quint64(implied)))
+    if (!checkedAdd(blocks, quint64(m_impliedFolders)))
         return false;
     for (const ArchiveEntry &entry : m_entries) {
         const quint64 need = entry.kind == ArchiveEntry::File
@@ -269,8 +316,13 @@ bool ArchiveIndex::blocksNeeded(quint64 blockSize, quint64 *blocks) const
 
 bool ArchiveIndex::hasTopLevelFile(const QString &name) const
 {
-    const int found = m_byKey.value(EntryName::collisionKey(name), -2);
-    return found >= 0 && m_entries.at(found).kind == ArchiveEntry::File;
+    const int entry = m_topLevel.value(EntryName::collisionKey(name), -1);
+    return entry >= 0 && m_entries.at(entry).kind == ArchiveEntry::File;
+}
+
+bool ArchiveIndex::hasTopLevelEntry(const QString &name) const
+{
+    return m_topLevel.contains(EntryName::collisionKey(name));
 }
 
 QString ArchiveIndex::missingTopLevelFile(const QStringList &names) const

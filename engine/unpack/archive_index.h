@@ -11,7 +11,7 @@ struct ArchiveEntry
 {
     enum Kind { File, Folder, Link };
     Kind kind = File;
-    QString path; // relative, "/"-separated, checked (see EntryName)
+    QString path; // relative, "/"-separated, checked (see EntryName); empty for "./"
     quint64 size = 0; // uncompressed bytes
     quint32 crc = 0;
     quint32 mode = 0; // Unix permission bits when the archive keeps them, else 0
@@ -24,6 +24,13 @@ struct ArchiveEntry
 // every link leading to an entry of the package, resolved the way the file
 // system would resolve it, links through links included. Entries are kept
 // in archive order, which is the order the extraction meets them in.
+//
+// Only stored and deflated entries are unpacked: other methods go through
+// decoders that a damaged entry can keep busy for ever. The listing's size
+// is bounded, and its judgement keeps one node per path step, so memory and
+// time grow with the listing's bytes, however deep or long its names are.
+class PathTree;
+
 class ArchiveIndex
 {
     Q_DECLARE_TR_FUNCTIONS(ArchiveIndex)
@@ -31,6 +38,10 @@ class ArchiveIndex
 public:
     // Longest link target that is read; a real one is a short relative path.
     static constexpr int maxLinkTarget = 4096;
+    // Far beyond any real product, and a bound on the judgement's memory:
+    // entries, and bytes of the central directory that lists them.
+    static constexpr quint64 maxEntries = 4000000;
+    static constexpr quint64 maxListingBytes = quint64(512) << 20;
 
     static ArchiveIndex read(const QString &zipPath);
 
@@ -46,14 +57,20 @@ public:
     bool blocksNeeded(quint64 blockSize, quint64 *blocks) const;
     // Whether a regular file of this name lies at the top of the tree.
     bool hasTopLevelFile(const QString &name) const;
+    // Whether anything (a file, folder or link) of this name lies there.
+    bool hasTopLevelEntry(const QString &name) const;
     // The first of names that is missing as a regular file at the top.
     QString missingTopLevelFile(const QStringList &names) const;
 
 private:
     void judge();
-    QString linkProblem(const ArchiveEntry &link) const;
+    QString linkProblem(const PathTree &tree, int node) const;
 
     QVector<ArchiveEntry> m_entries;
-    QHash<QString, int> m_byKey; // collision key -> entry, implied folders as -1
+    // What is left of the judgement's tree of paths: the top level's
+    // collision keys (entry, or -1 for an implied folder) and the count of
+    // implied folders.
+    QHash<QString, int> m_topLevel;
+    int m_impliedFolders = 0;
     QString m_problem;
 };

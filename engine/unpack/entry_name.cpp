@@ -59,6 +59,13 @@ QString EntryName::stepProblem(const QString &step)
 
 EntryName::EntryName(const QByteArray &rawName, bool utf8, const QString &unicodePath)
 {
+    // Judged before anything else, so that a hostile name costs nothing.
+    if (rawName.size() > maxNameBytes || unicodePath.size() > maxNameBytes) {
+        const QByteArray start = rawName.left(60);
+        m_shown = (utf8 ? QString::fromUtf8(start) : fromCp437(start)) + QStringLiteral("...");
+        m_problem = tr("it is longer than %1 bytes").arg(maxNameBytes);
+        return;
+    }
     if (!unicodePath.isEmpty()) {
         m_shown = unicodePath;
     } else if (utf8) {
@@ -94,8 +101,14 @@ EntryName::EntryName(const QByteArray &rawName, bool utf8, const QString &unicod
         m_problem = stepProblem(step);
         if (!m_problem.isEmpty())
             return;
+        if (m_steps.size() == maxDepth) {
+            m_problem = tr("it is more than %1 folders deep").arg(maxDepth);
+            return;
+        }
         m_steps.append(step);
     }
-    if (m_steps.isEmpty())
+    // "./" is the top folder, which the install folder stands for; a lone
+    // "." names nothing.
+    if (m_steps.isEmpty() && !m_folder)
         m_problem = tr("it names no file");
 }

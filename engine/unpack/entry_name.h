@@ -6,9 +6,11 @@
 #include <QStringList>
 
 // One archive entry's stored name, decoded and judged before anything is
-// written: the name must stay below the folder it is unpacked into and must
-// be one that the target file system stores exactly as given (nothing cut
-// short, nothing merged with another name).
+// written: the name must stay below the folder it is unpacked into, must be
+// one that the target file system stores exactly as given (nothing cut
+// short, nothing merged with another name), and must stay within limits
+// that no real product reaches, so that judging a whole listing takes
+// memory and time in proportion to its size.
 class EntryName
 {
     Q_DECLARE_TR_FUNCTIONS(EntryName)
@@ -17,6 +19,9 @@ public:
     // The general-purpose flag bit that says the name is UTF-8; without it
     // the zip format's names are IBM code page 437.
     static constexpr quint16 utf8Flag = 0x0800;
+    // The longest stored name, in bytes, and the most steps a path may have.
+    static constexpr int maxNameBytes = 4096;
+    static constexpr int maxDepth = 64;
     // rawName as stored; utf8 from the entry's flags; unicodePath is the
     // name from an Info-ZIP Unicode Path field (0x7075) whose checksum
     // matched rawName, or empty.
@@ -32,6 +37,9 @@ public:
     QString path() const { return m_steps.join(QLatin1Char('/')); }
     // Whether the stored name ends with a separator (a folder entry).
     bool endsWithSeparator() const { return m_folder; }
+    // Whether the name is the package's top folder itself ("./", as
+    // `bsdtar -C product .` stores it); its path() is empty.
+    bool isRoot() const { return isValid() && m_steps.isEmpty(); }
 
     // The same key for two paths exactly when the target file system would
     // store them in one place: letter case is folded on Windows.

@@ -1,6 +1,7 @@
 #include "engine/unpack/install_journal.h"
 
 #include "engine/platform_helpers.h"
+#include "engine/unpack/install_folder_lock.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -8,21 +9,41 @@
 
 namespace {
 
-// Removes what stands at path (a file, a link or a whole folder) without
-// following links.
-void removeEntry(const QString &path)
-{
-    const QFileInfo entry(path);
-    if (entry.isDir() && !entry.isSymLink())
-        removeDirectory(QDir(path));
-    else
-        QFile::remove(path);
-}
-
 bool exists(const QString &path)
 {
     const QFileInfo entry(path);
     return entry.exists() || entry.isSymLink();
+}
+
+bool isRealFolder(const QString &path)
+{
+    const QFileInfo entry(path);
+    return entry.isDir() && !entry.isSymLink() && !entry.isJunction();
+}
+
+// The entries of the whole lines in text, newest first when backwards.
+// Only whole lines count: a line without its end was being written when
+// the run died, and the step it announced was never taken.
+template<typename Visit> void forEachEntry(const QByteArray &text, bool backwards, Visit visit)
+{
+    const int end = text.lastIndexOf('\n') + 1;
+    int from = backwards ? end : 0;
+    while (backwards ? from > 0 : from < end) {
+        int start = from;
+        int stop = 0;
+        if (backwards) {
+            stop = from - 1;
+            start = stop > 0 ? text.lastIndexOf('\n', stop - 1) + 1 : 0;
+            from = start;
+        } else {
+            stop = text.indexOf('\n', from);
+            from = stop + 1;
+        }
+        const std::optional<JournalEntry> entry
+            = JournalEntry::parse(QByteArray::fromRawData(text.constData() + start, stop - start));
+        if (entry)
+            visit(*entry);
+    }
 }
 
 } // namespace
@@ -42,15 +63,18 @@ bool InstallJournal::begin(const QString &folder, const QString &runId)
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0))
         return false;
+    m_keep = false;
     m_file.setFileName(folder + QLatin1Char('/') + runId + QStringLiteral(".journal"));
     // Unbuffered: a line must be on its way to the disk before the step it
     // announces is taken.
     return m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered);
 }
 
-bool InstallJournal::add(JournalEntry::Kind kind, const QString &path)
+bool InstallJournal::add(JournalEntry::Kind kind, const QString &path, const QByteArray &placed)
 {
-    const QByteArray line = JournalEntry { kind, path }.line() + '\n';
+    const QByteArray line = JournalEntry { kind, path, placed }.line() + '\n';
+    if (kind == JournalEntry::Kind::Leftover)
+        m_keep = true;
     return m_file.write(line) == line.size();
 }
 
@@ -58,32 +82,41 @@ void InstallJournal::end()
 {
     if (m_file.isOpen()) {
         m_file.close();
-        m_file.remove();
+        if (!m_keep)
+            m_file.remove();
     }
     if (m_lock)
         m_lock->unlock();
     m_lock.reset();
 }
 
-void InstallJournal::undo(const QString &installFolder, const QString &workFolder,
-                          const QList<JournalEntry> &entries)
+QStringList InstallJournal::undo(const QString &installFolder, const QString &workFolder,
+                                 const QByteArray &lines)
 {
     const QString staged = workFolder + QStringLiteral("/new/");
     const QString aside = workFolder + QStringLiteral("/old/");
-    for (auto it = entries.crbegin(); it != entries.crend(); ++it) {
-        if (!it->isPlacementStep())
-            continue;
-        const QString &path = it->path;
+    QStringList kept;
+    forEachEntry(lines, true, [&](const JournalEntry &step) {
+        if (!step.isPlacementStep())
+            return;
+        const QString &path = step.path;
         const QString target = installFolder + QLatin1Char('/') + path;
-        const bool isNew = it->kind == JournalEntry::Kind::New;
-        // Still staged: the move it announced never happened.
-        const bool placed = !exists(staged + path);
-        const bool setAside = !isNew && exists(aside + path);
-        if (placed && (isNew || setAside))
-            removeEntry(target);
-        if (setAside)
-            QDir().rename(aside + path, target);
-    }
+        if (step.placesFolder()) {
+            // Everything the run placed inside came later and is undone
+            // already; whatever else is in it now is somebody else's.
+            if (isRealFolder(target))
+                QDir().rmdir(target);
+        } else if (!exists(staged + path) && !step.placed.isEmpty()
+                   && JournalEntry::identityOf(target) == step.placed) {
+            // Moved in (it is no longer staged) and still what was moved.
+            QFile::remove(target);
+        }
+        if (step.kind == JournalEntry::Kind::Replace && exists(aside + path)) {
+            if (exists(target) || !QDir().rename(aside + path, target))
+                kept.append(path);
+        }
+    });
+    return kept;
 }
 
 void InstallJournal::removeEmptyFolders(const QString &installFolder, const QString &created)
@@ -111,55 +144,92 @@ QStringList InstallJournal::recoverAll(const QString &folder)
         QFile file(folder + QLatin1Char('/') + name);
         if (!file.open(QIODevice::ReadOnly))
             continue;
+        const QByteArray text = file.readAll();
+        file.close();
         QString temp, install, work, created;
-        QList<JournalEntry> steps;
+        QStringList leftovers;
+        int steps = 0;
         bool committed = false;
-        for (const QByteArray &line : file.readAll().split('\n')) {
-            const std::optional<JournalEntry> entry = JournalEntry::parse(line);
-            if (!entry)
-                continue;
-            switch (entry->kind) {
+        forEachEntry(text, false, [&](const JournalEntry &entry) {
+            switch (entry.kind) {
             case JournalEntry::Kind::Temp:
-                temp = entry->path;
+                temp = entry.path;
                 break;
             case JournalEntry::Kind::Install:
-                install = entry->path;
+                install = entry.path;
                 break;
             case JournalEntry::Kind::Work:
-                work = entry->path;
+                work = entry.path;
                 break;
             case JournalEntry::Kind::Created:
-                created = entry->path;
+                created = entry.path;
                 break;
             case JournalEntry::Kind::Commit:
                 committed = true;
                 break;
+            case JournalEntry::Kind::Leftover:
+                leftovers.append(entry.path);
+                break;
             case JournalEntry::Kind::New:
             case JournalEntry::Kind::Replace:
-                steps.append(*entry);
+                ++steps;
                 break;
             }
+        });
+
+        // Never beside another installation's placement into the same
+        // folder.
+        InstallFolderLock folderLock;
+        if (!install.isEmpty() && folderLock.acquire(install) != InstallFolderLock::Acquired) {
+            report << QStringLiteral("Left the interrupted installation into %1 for a later "
+                                     "start: another installation holds the folder")
+                          .arg(install);
+            continue;
         }
-        file.close();
-        if (!install.isEmpty() && !work.isEmpty()) {
+        if (!install.isEmpty() && !work.isEmpty() && leftovers.isEmpty()) {
             if (committed) {
                 report
                     << QStringLiteral("Finished the interrupted installation into %1").arg(install);
             } else {
-                undo(install, work, steps);
+                const QStringList kept = undo(install, work, text);
                 report << QStringLiteral("Undid the interrupted installation into %1 (%2 steps)")
                               .arg(install)
-                              .arg(steps.size());
+                              .arg(steps);
+                if (!kept.isEmpty()) {
+                    // Not ours to delete: what was set aside stays where
+                    // the user can find it.
+                    removeDirectory(QDir(work + QStringLiteral("/new")));
+                    report << QStringLiteral("Kept %1 set aside in %2: something else now "
+                                             "stands in its place")
+                                  .arg(kept.join(QStringLiteral(", ")),
+                                       work + QStringLiteral("/old"));
+                    work.clear();
+                }
             }
-            removeDirectory(QDir(work));
+        }
+        bool cleared = true;
+        const QStringList toRemove = leftovers.isEmpty() ? QStringList { work } : leftovers;
+        for (const QString &leftover : toRemove) {
+            if (leftover.isEmpty())
+                continue;
+            removeDirectory(QDir(leftover));
+            if (exists(leftover)) {
+                cleared = false;
+                report << QStringLiteral("Could not remove %1 yet; the next start tries again")
+                              .arg(leftover);
+            } else if (!leftovers.isEmpty()) {
+                report << QStringLiteral("Removed %1, which an earlier installation left in use")
+                              .arg(leftover);
+            }
         }
         if (!committed && !created.isEmpty() && !install.isEmpty())
             removeEmptyFolders(install, created);
-        if (!temp.isEmpty()) {
+        if (!temp.isEmpty() && exists(temp)) {
             removeDirectory(QDir(temp));
             report << QStringLiteral("Removed the temporary folder %1").arg(temp);
         }
-        QFile::remove(file.fileName());
+        if (cleared)
+            QFile::remove(file.fileName());
         lock.unlock();
     }
     return report;

@@ -15,6 +15,8 @@
 // that was killed or lost its power: undo a half-done placement (or finish
 // one that had committed) and remove what the run left behind (its
 // temporary folder, its staging and set-aside files, a folder it created).
+// A run whose own folders could not all be removed at its end (a set-aside
+// program still running) leaves its journal for the next start as well.
 //
 // A lock file beside the journal is held for as long as the run's process
 // lives; a journal whose lock can be taken belongs to a run that is gone.
@@ -31,19 +33,27 @@ public:
     bool isOpen() const { return m_file.isOpen(); }
     QString path() const { return m_file.fileName(); }
 
-    bool add(JournalEntry::Kind kind, const QString &path = QString());
-    // The run is over, for good or bad: the journal and its lock go.
+    bool add(JournalEntry::Kind kind, const QString &path = QString(),
+             const QByteArray &placed = QByteArray());
+    // The run is over, for good or bad: the journal and its lock go, unless
+    // a leftover was added, which the next start removes.
     void end();
 
-    // Puts right every run in folder whose process is gone. Returns one
-    // line per action, for the log.
+    // Puts right every run in folder whose process is gone, each while
+    // holding its install folder's lock (a run into a folder that another
+    // installation holds waits for a later start). Returns one line per
+    // action, for the log.
     static QStringList recoverAll(const QString &folder);
 
-    // Moves staged paths back out of the install folder, newest first, and
-    // returns what was set aside, as the placement steps among entries say.
-    // Used by the run itself on failure and by recovery after a crash.
-    static void undo(const QString &installFolder, const QString &workFolder,
-                     const QList<JournalEntry> &entries);
+    // Undoes the placement steps among the journal lines, newest first
+    // (lines end with '\n'; a last line without one is ignored): removes what
+    // a step placed while it is still the entry the step placed (a folder
+    // only while it is empty) and moves what was set aside back. Returns
+    // the set-aside paths that could not go back because something else
+    // took their place; they stay in the work folder's "old". Used by the
+    // run itself on failure and by recovery after a crash.
+    static QStringList undo(const QString &installFolder, const QString &workFolder,
+                            const QByteArray &lines);
 
     // Removes installFolder and its parents while they are empty, up to and
     // including created, the outermost folder a run made for it.
@@ -52,4 +62,5 @@ public:
 private:
     QFile m_file;
     std::unique_ptr<QLockFile> m_lock;
+    bool m_keep = false;
 };

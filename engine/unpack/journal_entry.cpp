@@ -1,5 +1,11 @@
 #include "engine/unpack/journal_entry.h"
 
+#include "config/native_path.h"
+#include "platform/file_identity.h"
+
+#include <QDir>
+#include <QList>
+
 namespace {
 
 struct KindWord
@@ -12,10 +18,30 @@ const KindWord kindWords[] = {
     { JournalEntry::Kind::Temp, "temp" },     { JournalEntry::Kind::Install, "install" },
     { JournalEntry::Kind::Work, "work" },     { JournalEntry::Kind::Created, "created" },
     { JournalEntry::Kind::New, "new" },       { JournalEntry::Kind::Replace, "replace" },
-    { JournalEntry::Kind::Commit, "commit" },
+    { JournalEntry::Kind::Commit, "commit" }, { JournalEntry::Kind::Leftover, "leftover" },
 };
 
 } // namespace
+
+QByteArray JournalEntry::identityOf(const QString &path)
+{
+    platform::FileIdentity identity;
+#ifdef Q_OS_WIN
+    // The \\?\ form lifts the 260-character limit on deep trees; it takes
+    // the path as it is, without resolving "." or "..".
+    const QString clean = QDir::cleanPath(path);
+    const bool drive = clean.size() > 2 && clean.at(1) == QLatin1Char(':');
+    const platform::NativeString native = (drive ? L"\\\\?\\" : L"") + toNativePath(clean);
+#else
+    const platform::NativeString native = toNativePath(path);
+#endif
+    if (!platform::readFileIdentity(native, &identity))
+        return QByteArray();
+    return QByteArray::number(quint64(identity.volume)) + ':'
+        + QByteArray::number(quint64(identity.file)) + ':'
+        + QByteArray::number(quint64(identity.size)) + ':'
+        + QByteArray::number(qint64(identity.modified));
+}
 
 QByteArray JournalEntry::line() const
 {
@@ -26,24 +52,28 @@ QByteArray JournalEntry::line() const
     }
     if (kind != Kind::Commit)
         text += ' ' + path.toUtf8().toPercentEncoding("/");
+    if (isPlacementStep())
+        text += ' ' + placed;
     return text;
 }
 
 std::optional<JournalEntry> JournalEntry::parse(const QByteArray &line)
 {
-    const int space = line.indexOf(' ');
-    const QByteArray word = space < 0 ? line : line.left(space);
+    const QList<QByteArray> words = line.split(' ');
     for (const KindWord &known : kindWords) {
-        if (word != known.word)
+        if (words.first() != known.word)
             continue;
-        // Every kind but commit names a path; a line without one was cut
-        // short.
-        if ((known.kind == Kind::Commit) != (space < 0))
-            return std::nullopt;
         JournalEntry entry;
         entry.kind = known.kind;
-        if (space >= 0)
-            entry.path = QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(space + 1)));
+        // Commit names nothing, a placement step a path and what it
+        // placed, the others a path; a line with fewer words was cut short.
+        const int expected = known.kind == Kind::Commit ? 1 : (entry.isPlacementStep() ? 3 : 2);
+        if (words.size() != expected)
+            return std::nullopt;
+        if (expected > 1)
+            entry.path = QString::fromUtf8(QByteArray::fromPercentEncoding(words.at(1)));
+        if (expected > 2)
+            entry.placed = words.at(2);
         return entry;
     }
     return std::nullopt;

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 
 Placement::Placement(const QString &installFolder, const QString &workFolder,
                      InstallJournal *journal)
@@ -19,10 +20,10 @@ Placement::Result Placement::run()
     return placeFolder(QString());
 }
 
-bool Placement::step(JournalEntry::Kind kind, const QString &relative)
+bool Placement::step(JournalEntry::Kind kind, const QString &relative, const QByteArray &placed)
 {
-    m_steps.append({ kind, relative });
-    if (m_journal && !m_journal->add(kind, relative)) {
+    m_steps += JournalEntry { kind, relative, placed }.line() + '\n';
+    if (m_journal && !m_journal->add(kind, relative, placed)) {
         m_message = tr("The installation journal could not be written.");
         return false;
     }
@@ -64,36 +65,66 @@ Placement::Result Placement::placeFolder(const QString &relative)
                             .arg(path);
             return Failed;
         }
+        const QByteArray placed
+            = stagedFolderEntry ? JournalEntry::folder() : JournalEntry::identityOf(staged);
+        if (placed.isEmpty()) {
+            m_message = tr("\"%1\" cannot be moved into the install folder.").arg(path);
+            return Failed;
+        }
         if (targetThere) {
             const QString aside = m_workFolder + QStringLiteral("/old/") + path;
-            if (!step(JournalEntry::Kind::Replace, path))
+            if (!step(JournalEntry::Kind::Replace, path, placed))
                 return Failed;
             if (!QDir().mkpath(QFileInfo(aside).path()) || !QDir().rename(target, aside)) {
                 m_message = tr("\"%1\" in the install folder cannot be replaced.").arg(path);
                 return Failed;
             }
-        } else if (!step(JournalEntry::Kind::New, path)) {
+        } else if (!step(JournalEntry::Kind::New, path, placed)) {
             return Failed;
         }
+        if (stagedFolderEntry) {
+            if (!QDir().mkdir(target)) {
+                m_message = tr("\"%1\" cannot be moved into the install folder.").arg(path);
+                return Failed;
+            }
+            const Result inner = placeFolder(path);
+            if (inner != Done)
+                return inner;
+            continue;
+        }
+        const quint64 bytes = stagedInfo.isSymLink() ? 0 : quint64(stagedInfo.size());
         if (!QDir().rename(staged, target)) {
             m_message = tr("\"%1\" cannot be moved into the install folder.").arg(path);
             return Failed;
         }
         if (m_progress)
-            m_progress(m_bytesBelow.value(path), name);
+            m_progress(bytes, name);
     }
     return Done;
 }
 
-void Placement::undo()
+QStringList Placement::undo()
 {
-    InstallJournal::undo(m_installFolder, m_workFolder, m_steps);
+    const QStringList kept = InstallJournal::undo(m_installFolder, m_workFolder, m_steps);
     m_steps.clear();
+    removeDirectory(QDir(m_workFolder + (kept.isEmpty() ? QString() : QStringLiteral("/new"))));
+    return kept;
 }
 
-void Placement::commit()
+bool Placement::commit()
 {
     if (m_journal)
         m_journal->add(JournalEntry::Kind::Commit);
-    removeDirectory(QDir(m_workFolder));
+    m_steps.clear();
+    for (int tries = 1;; ++tries) {
+        removeDirectory(QDir(m_workFolder));
+        if (!QFileInfo::exists(m_workFolder))
+            return true;
+        if (tries == removalTries)
+            break;
+        QThread::msleep(removalPauseMs);
+    }
+    if (m_journal)
+        m_journal->add(JournalEntry::Kind::Leftover, m_workFolder);
+    return false;
 }

@@ -2,10 +2,10 @@
 
 #include "engine/unpack/journal_entry.h"
 
+#include <QByteArray>
 #include <QCoreApplication>
-#include <QHash>
-#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
@@ -15,12 +15,14 @@ class InstallJournal;
 // Moves an assembled tree from the staging folder into the install folder,
 // where both lie on one volume, so each step is a rename. What a staged
 // entry replaces is set aside, not deleted, until the whole tree is in
-// place: undo() then puts the install folder back exactly as it was, and
-// commit() drops what was set aside. Every step is announced in the journal
-// first, so a killed run can be undone by the next start.
+// place: undo() then puts the install folder back as it was, and commit()
+// drops what was set aside. Every step is announced in the journal first,
+// with the identity of what it moves in, so that a killed run can be undone
+// by the next start without touching anything that is not the run's own.
 //
-// Folders that are new to the install folder move in whole; existing folders
-// are entered, so the user's own files in them stay.
+// Files and links move one by one; folders are made in place, or entered
+// when they exist, so the user's own files in them stay and a folder the
+// run made is removed again only while nothing else is in it.
 class Placement
 {
     Q_DECLARE_TR_FUNCTIONS(Placement)
@@ -32,27 +34,36 @@ public:
     // workFolder holds "new" (the staged tree) and "old" (set aside).
     Placement(const QString &installFolder, const QString &workFolder, InstallJournal *journal);
 
-    // Bytes below each staged path, for progress by bytes.
-    void setSizes(const QHash<QString, quint64> &bytesBelow) { m_bytesBelow = bytesBelow; }
     void setProgress(Progress progress) { m_progress = std::move(progress); }
     void setCancelFlag(const std::atomic<bool> *cancelled) { m_cancelled = cancelled; }
 
     Result run();
     QString message() const { return m_message; }
-    void undo();
-    // Drops the set-aside entries and the (now empty) staging folder.
-    void commit();
+    // Puts the install folder back and removes the work folder, but for
+    // what was set aside and could not go back (see InstallJournal::undo),
+    // which it returns.
+    QStringList undo();
+    // Drops the set-aside entries and the (now empty) staging folder. A
+    // set-aside program that still runs cannot be deleted on Windows: after
+    // a few tries the work folder is left to the next start, through the
+    // journal, and commit() returns false.
+    bool commit();
+
+    // Tries and pause between them before commit() gives up.
+    static constexpr int removalTries = 5;
+    static constexpr int removalPauseMs = 200;
 
 private:
     Result placeFolder(const QString &relative);
-    bool step(JournalEntry::Kind kind, const QString &relative);
+    bool step(JournalEntry::Kind kind, const QString &relative, const QByteArray &placed);
 
     QString m_installFolder;
     QString m_workFolder;
     InstallJournal *m_journal;
-    QHash<QString, quint64> m_bytesBelow;
     Progress m_progress;
     const std::atomic<bool> *m_cancelled = nullptr;
-    QList<JournalEntry> m_steps;
+    // The steps taken, as the journal's lines: far smaller than a list of
+    // entries for a package of many files.
+    QByteArray m_steps;
     QString m_message;
 };

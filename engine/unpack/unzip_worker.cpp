@@ -8,9 +8,11 @@
 #include "engine/unpack/package_extractor.h"
 #include "engine/unpack/placement.h"
 
+#include "config/native_path.h"
+#include "platform/file_identity.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 
 #include <cmath>
 
@@ -19,26 +21,6 @@ namespace {
 // Unpacking writes every byte; placing only renames. The bar gives each its
 // share of the time it takes.
 constexpr double unpackShare = 0.9;
-
-// Bytes of the regular files below every path of the tree, the path itself
-// included.
-QHash<QString, quint64> bytesBelow(const ArchiveIndex &index)
-{
-    QHash<QString, quint64> sizes;
-    for (const ArchiveEntry &entry : index.entries()) {
-        if (entry.kind != ArchiveEntry::File)
-            continue;
-        QString path = entry.path;
-        for (;;) {
-            sizes[path] += entry.size;
-            const int slash = path.lastIndexOf(QLatin1Char('/'));
-            if (slash < 0)
-                break;
-            path.truncate(slash);
-        }
-    }
-    return sizes;
-}
 
 } // namespace
 
@@ -103,6 +85,7 @@ void UnzipWorker::doWork(const QString &zip_file_name, qulonglong bytes_total,
             .arg(counts[ArchiveEntry::File])
             .arg(counts[ArchiveEntry::Folder])
             .arg(counts[ArchiveEntry::Link]));
+    m_usesLogName = index.hasTopLevelEntry(InstallLog::fileName());
     const QString missing = index.missingTopLevelFile(m_requiredFiles);
     if (!missing.isEmpty()) {
         finish(UnzipFailed, tr("The install package is incomplete: it lacks %1.").arg(missing));
@@ -122,6 +105,8 @@ void UnzipWorker::doWork(const QString &zip_file_name, qulonglong bytes_total,
         finish(UnzipDirFailed, tr("Failed to create unzip dir."));
         return;
     }
+    // A dot does not hide a name on Windows.
+    platform::hideEntry(toNativePath(work));
     const QString staging = work + QStringLiteral("/new");
 
     quint64 blockSize = 0;
@@ -170,7 +155,6 @@ void UnzipWorker::doWork(const QString &zip_file_name, qulonglong bytes_total,
     log(QStringLiteral("Unpacked %1 bytes into %2").arg(m_unpackedBytes).arg(staging));
 
     Placement placement(installFolder, work, m_journal);
-    placement.setSizes(bytesBelow(index));
     placement.setCancelFlag(&cancelled);
     placement.setProgress(
         [this](quint64 bytes, const QString &name) { advance(bytes, name, false); });
@@ -178,8 +162,10 @@ void UnzipWorker::doWork(const QString &zip_file_name, qulonglong bytes_total,
     if (placed != Placement::Done) {
         // Asked before the undo frees the staged files again.
         const bool full = placed == Placement::Failed && volumeFull(work);
-        placement.undo();
-        removeDirectory(QDir(work));
+        const QStringList kept = placement.undo();
+        if (!kept.isEmpty())
+            log(QStringLiteral("Kept in %1/old, as something else took their place: %2")
+                    .arg(work, kept.join(QStringLiteral(", "))));
         if (placed == Placement::Cancelled)
             return;
         if (full)
@@ -188,7 +174,8 @@ void UnzipWorker::doWork(const QString &zip_file_name, qulonglong bytes_total,
             finish(CopyFailed, placement.message());
         return;
     }
-    placement.commit();
+    if (!placement.commit())
+        log(QStringLiteral("%1 is still in use; the next start removes it").arg(work));
     m_sinceProgress.invalidate();
     emit progress(1.0, QString());
     finish(NoError, QString());

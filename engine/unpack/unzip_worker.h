@@ -38,6 +38,10 @@ public:
     // Names this run's staging folder; unique per run.
     void setRunId(const QString &runId) { m_runId = runId; }
 
+    // Whether the package has an entry of the log's name at its top, which
+    // the log must then not take; known once doWork has read the listing.
+    bool usesLogName() const { return m_usesLogName; }
+
     // The most progress signals per second; the GUI thread need not repaint
     // more often than the eye can follow.
     static constexpr int progressIntervalMs = 33;
@@ -60,6 +64,7 @@ private:
     InstallJournal *m_journal = nullptr;
     InstallLog *m_log = nullptr;
     QString m_runId;
+    bool m_usesLogName = false;
 
     quint64 m_totalBytes = 0;
     quint64 m_unpackedBytes = 0;

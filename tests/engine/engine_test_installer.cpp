@@ -1,16 +1,37 @@
-// The installer's road in a process of its own, for tests that kill it:
-// runs one installation through the engine's road object, or puts right what
-// killed runs left, the way the next start does. The package may be a local
-// file (file:// URL); registration goes wherever the environment's home and
-// data folders point.
+// The installer's road in a process of its own, for tests that kill it, run
+// two at once or measure its memory: runs one installation through the
+// engine's road object, or puts right what killed runs left, the way the
+// next start does. The package may be a local file (file:// URL);
+// registration goes wherever the environment's home and data folders point.
 //
 //     engine_test_installer install <package URL> <install folder> <journal folder>
 //     engine_test_installer recover <journal folder>
+//
+// An installation ends with the lines "result <code>", "message <text>" and
+// "peak <KiB>", the process's peak resident memory on Linux.
 #include "engine/install_error.h"
 #include "engine/install_run.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTextStream>
+
+namespace {
+
+// VmHWM from /proc; -1 where there is none (Windows).
+qint64 peakMemoryKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -31,13 +52,18 @@ int main(int argc, char *argv[])
     InstallRun run(config);
     run.setJournalFolder(arguments.at(4));
     int result = -1;
-    QObject::connect(&run, &InstallRun::finished, &app, [&result](int error, const QString &) {
-        result = error;
-        QCoreApplication::quit();
-    });
+    QString message;
+    QObject::connect(&run, &InstallRun::finished, &app,
+                     [&result, &message](int error, const QString &text) {
+                         result = error;
+                         message = text;
+                         QCoreApplication::quit();
+                     });
     run.start();
     if (run.stage() != InstallRun::Stage::Finished)
         app.exec();
     out << "result " << result << Qt::endl;
+    out << "message " << message << Qt::endl;
+    out << "peak " << peakMemoryKiB() << Qt::endl;
     return result == NoError ? 0 : 1;
 }

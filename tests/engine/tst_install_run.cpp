@@ -24,6 +24,7 @@ private slots:
     void failedRunTakesAwayWhatItMade();
     void olderSignedPackageIsNotReplayed();
     void namesThePackageAfterItsPathOnly();
+    void logNeverReplacesAPlacedFile();
 
 private:
     // Runs config to its end; the stages it went through come back in stages.
@@ -183,6 +184,29 @@ void TestInstallRun::namesThePackageAfterItsPathOnly()
     QCOMPARE(run(m_config, &stages, &logPath), int(NoError));
     const QByteArray log = TestFiles::readFile(logPath);
     QVERIFY2(log.contains("/velmar setup.zip ("), log.constData());
+}
+
+void TestInstallRun::logNeverReplacesAPlacedFile()
+{
+    // The product ships a file of the log's name: it stays as shipped, and
+    // the log stays in the run folder.
+    ZipBuilder zip;
+    zip.addFile(QStringLiteral("Velmar"), "program", TestFiles::executable());
+    zip.addFile(QStringLiteral("uninst.exe"), "uninstaller", TestFiles::executable());
+    zip.addFile(QStringLiteral("installer.log"), "the product's own");
+    QVERIFY(zip.write(m_home->path() + QStringLiteral("/with-log.zip")));
+    m_server.serveFile(QStringLiteral("/with-log.zip"),
+                       m_home->path() + QStringLiteral("/with-log.zip"));
+    m_config.packageUrl = m_server.url(QStringLiteral("/with-log.zip")).toString();
+    QList<InstallRun::Stage> stages;
+    QString logPath;
+    QCOMPARE(run(m_config, &stages, &logPath), int(NoError));
+
+    QCOMPARE(TestFiles::readFile(m_config.installDir + QStringLiteral("/installer.log")),
+             QByteArray("the product's own"));
+    QCOMPARE(QFileInfo(logPath).absolutePath(),
+             QDir(m_temp->path()).absoluteFilePath(leftInTemp().value(0)));
+    QVERIFY(TestFiles::readFile(logPath).contains("Installation succeeded"));
 }
 
 QTEST_GUILESS_MAIN(TestInstallRun)

@@ -1,14 +1,18 @@
 // All or nothing: a refused package, a full disk while unpacking or while
 // placing, and a run killed during placement all leave the earlier version
-// exactly as it was and nothing of the run anywhere; two runs at once do not
-// touch each other. Every test looks at the whole sandbox, so a write
-// outside the install folder would show.
+// exactly as it was and nothing of the run anywhere, and never remove what
+// the user put there since; two runs into different folders do not touch
+// each other, and a second run into the same folder is refused. Every test
+// looks at the whole sandbox, so a write outside the install folder would
+// show.
 #include "engine/install_error.h"
 #include "engine/install_run.h"
 #include "engine/platform_helpers.h"
 #include "engine/run_folder.h"
+#include "engine/unpack/install_folder_lock.h"
 #include "engine/unpack/install_journal.h"
 #include "engine/unpack/unzip_worker.h"
+#include "support/http_test_server.h"
 #include "support/raw_zip.h"
 #include "support/temporary_folder_variable.h"
 #include "support/test_files.h"
@@ -25,6 +29,8 @@
 #endif
 
 Q_DECLARE_METATYPE(RawZip)
+using Tree = QMap<QString, QByteArray>;
+Q_DECLARE_METATYPE(Tree)
 
 namespace {
 
@@ -125,6 +131,14 @@ private slots:
     void recoveryFinishesCommittedRunsAndRemovesLeftovers();
     void runFolderRefusesUnusableTemporaryFolders_data();
     void runFolderRefusesUnusableTemporaryFolders();
+    void secondInstallerIntoOneFolderIsRefused();
+    void folderLockHoldsForEverySpelling_data();
+    void folderLockHoldsForEverySpelling();
+    void recoveryRemovesOnlyWhatTheRunPlaced_data();
+    void recoveryRemovesOnlyWhatTheRunPlaced();
+    void killedRunKeepsTheUsersFileInItsNewFolder();
+    void setAsideFileInUseIsRemovedAtTheNextStart();
+    void hostileListingIsRefusedWithLittleMemory();
 
 private:
     QString sandbox() const { return m_root->path(); }
@@ -137,6 +151,18 @@ private:
     // The first version, with a file of the user's own in the product's
     // folder; false (after a warning) when it could not be installed.
     bool installVersionOne();
+    // Starts the road object's own process on an installation, with its
+    // temporary folder, home and data folders in the sandbox.
+    void startInstaller(QProcess *installer, const QString &url, const QString &folder);
+    // Installs zipPath() in a process of its own and kills it once its
+    // journal holds more than count lines that begin with step, before
+    // its commit. False (after a warning) when the run ended first.
+    bool installAndKill(const QByteArray &step, int count);
+    // The journal of a run killed while it placed version 2 over
+    // installVersionOne(), which must be there: it replaced Velmar, made
+    // the folder extra with a.txt in it and placed new.txt; its last line
+    // was cut short.
+    bool writeInterruptedRun();
 
     std::unique_ptr<QTemporaryDir> m_root;
     QString m_mounted;
@@ -342,29 +368,27 @@ void TestSafeInstall::fullDiskWhilePlacingChangesNothing()
     QVERIFY(volumeOf(target()) == space);
 }
 
-void TestSafeInstall::killedPlacementIsPutRightAtTheNextStart()
+void TestSafeInstall::startInstaller(QProcess *installer, const QString &url, const QString &folder)
 {
-    // Many files to replace make the placement long enough to be caught.
-    QVERIFY(version("1", 4000).write(zipPath()));
-    QCOMPARE(install(zipPath(), target()).error, int(NoError));
-    const QMap<QString, QByteArray> one = snapshot(target());
-    QVERIFY(version("2", 4000).write(zipPath()));
-    // The road object's own process, with its temporary folder, home and
-    // data folders in the sandbox.
     const QString temp = sandbox() + QStringLiteral("/run-temp");
-    QVERIFY(QDir().mkpath(temp));
+    QDir().mkpath(temp);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QLatin1String(temporaryFolderVariable()), temp);
     for (const char *variable : { "HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME" })
         environment.insert(QLatin1String(variable), sandbox() + QStringLiteral("/home"));
+    installer->setProcessEnvironment(environment);
+    installer->start(QStringLiteral(ENGINE_TEST_INSTALLER),
+                     { QStringLiteral("install"), url, folder, journals() });
+}
 
+bool TestSafeInstall::installAndKill(const QByteArray &step, int count)
+{
     QProcess installer;
-    installer.setProcessEnvironment(environment);
-    installer.start(QStringLiteral(ENGINE_TEST_INSTALLER),
-                    { QStringLiteral("install"), QUrl::fromLocalFile(zipPath()).toString(),
-                      target(), journals() });
-    QVERIFY(installer.waitForStarted());
-    // Killed once the journal announces a good part of the placement.
+    startInstaller(&installer, QUrl::fromLocalFile(zipPath()).toString(), target());
+    if (!installer.waitForStarted()) {
+        qWarning("the installer did not start");
+        return false;
+    }
     bool killed = false;
     QElapsedTimer waited;
     waited.start();
@@ -373,15 +397,29 @@ void TestSafeInstall::killedPlacementIsPutRightAtTheNextStart()
         if (!found.isEmpty()) {
             const QByteArray text
                 = TestFiles::readFile(journals() + QLatin1Char('/') + found.first());
-            if (text.count("replace ") > 500 && !text.contains("commit")) {
+            if (text.count("\n" + step) > count && !text.contains("commit")) {
                 installer.kill(); // SIGKILL, or TerminateProcess on Windows
                 killed = true;
             }
         }
-        QThread::usleep(200);
+        installer.waitForFinished(1);
     }
     installer.waitForFinished();
-    QVERIFY2(killed, "the placement ended before it could be killed");
+    if (!killed)
+        qWarning("the placement ended before it could be killed (after %lld ms): %s",
+                 waited.elapsed(), installer.readAllStandardOutput().constData());
+    return killed;
+}
+
+void TestSafeInstall::killedPlacementIsPutRightAtTheNextStart()
+{
+    // Many files to replace make the placement long enough to be caught.
+    QVERIFY(version("1", 4000).write(zipPath()));
+    QCOMPARE(install(zipPath(), target()).error, int(NoError));
+    const QMap<QString, QByteArray> one = snapshot(target());
+    QVERIFY(version("2", 4000).write(zipPath()));
+    // Killed once the journal announces a good part of the placement.
+    QVERIFY(installAndKill("replace ", 500));
     QVERIFY(!QDir(target())
                  .entryList(QDir::Hidden | QDir::AllEntries)
                  .filter(QStringLiteral(".installer-"))
@@ -397,7 +435,8 @@ void TestSafeInstall::killedPlacementIsPutRightAtTheNextStart()
     QCOMPARE(QDir(journals()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList());
     // The run's private folder went, with the package copy it held.
-    QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+    QCOMPARE(QDir(sandbox() + QStringLiteral("/run-temp"))
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList());
 }
 
@@ -537,6 +576,213 @@ void TestSafeInstall::runFolderRefusesUnusableTemporaryFolders()
     QVERIFY(first.path() != second.path());
 #ifndef Q_OS_WIN // private through the user's profile folder there
     QCOMPARE(QFile::permissions(first.path()) & 0x0077, QFileDevice::Permissions());
+#endif
+}
+
+void TestSafeInstall::secondInstallerIntoOneFolderIsRefused()
+{
+    // The first installer holds the folder while its download hangs; a
+    // second one for the same folder, spelled otherwise, is refused at once
+    // and places nothing. The lock dies with the first process.
+    HttpTestServer server;
+    QVERIFY(server.listen() && version("1").write(zipPath()));
+    HttpTestServer::Response hanging;
+    hanging.filePath = zipPath();
+    hanging.stallAfter = 100;
+    server.setResponse(QStringLiteral("/hanging.zip"), hanging);
+    server.serveFile(QStringLiteral("/velmar.zip"), zipPath());
+    const QString url = server.url(QStringLiteral("/velmar.zip")).toString();
+    QProcess first, second, third;
+    startInstaller(&first, server.url(QStringLiteral("/hanging.zip")).toString(), target());
+    QVERIFY2(QTest::qWaitFor([&] { return server.requestCount(QStringLiteral("/hanging.zip")); },
+                             120000),
+             "the first installer never asked for its package");
+    startInstaller(&second, url, target() + QStringLiteral("/../install/"));
+    QVERIFY2(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 120000),
+             "the second installer did not end");
+    const QByteArray answer = second.readAllStandardOutput();
+    QVERIFY2(answer.contains("result " + QByteArray::number(InstallFolderBusy))
+                 && answer.contains("Another installation into"),
+             answer);
+    QCOMPARE(first.state(), QProcess::Running);
+    QCOMPARE(snapshot(target()), Tree());
+
+    first.kill();
+    QVERIFY(first.waitForFinished());
+    startInstaller(&third, url, target());
+    QVERIFY(QTest::qWaitFor([&] { return third.state() == QProcess::NotRunning; }, 120000));
+    QCOMPARE(snapshot(target()).value(QStringLiteral("Velmar")), QByteArray("program 1"));
+}
+
+void TestSafeInstall::folderLockHoldsForEverySpelling_data()
+{
+    // Spellings of the held folder (relative ones are read from the
+    // sandbox), and whether they name it.
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("relative, with dots") << "./later/x/../Velmar/" << true;
+    QTest::newRow("a folder inside") << "later/Velmar/data" << false;
+#ifdef Q_OS_WIN
+    QTest::newRow("other letter case") << "LATER/velmar" << true;
+#else
+    QTest::newRow("through a link") << "link/later/Velmar" << true;
+    QTest::newRow("other letter case") << "LATER/velmar" << false;
+#endif
+}
+
+void TestSafeInstall::folderLockHoldsForEverySpelling()
+{
+    QFETCH(QString, other);
+    QFETCH(bool, same);
+    QVERIFY(QDir().mkpath(sandbox() + QStringLiteral("/later")));
+    QFile::link(sandbox(), sandbox() + QStringLiteral("/link")); // Unix only
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(sandbox()));
+    InstallFolderLock first, second;
+    const auto held = first.acquire(sandbox() + QStringLiteral("/later/Velmar"));
+    const auto whileHeld = second.acquire(other);
+    QDir::setCurrent(previous);
+    QCOMPARE(held, InstallFolderLock::Acquired);
+    QCOMPARE(whileHeld, same ? InstallFolderLock::Busy : InstallFolderLock::Acquired);
+}
+
+bool TestSafeInstall::writeInterruptedRun()
+{
+    const QString work = target() + QStringLiteral("/.installer-r");
+    if (!QDir().mkpath(work + QStringLiteral("/new"))
+        || !TestFiles::writeFile(work + QStringLiteral("/old/Velmar"), "program 1")
+        || !TestFiles::writeFile(target() + QStringLiteral("/Velmar"), "program 2")
+        || !TestFiles::writeFile(target() + QStringLiteral("/extra/a.txt"), "placed")
+        || !TestFiles::writeFile(target() + QStringLiteral("/new.txt"), "placed"))
+        return false;
+    const auto identity = [this](const char *path) {
+        return JournalEntry::identityOf(target() + QLatin1Char('/') + QLatin1String(path));
+    };
+    return TestFiles::writeFile(
+        journals() + QStringLiteral("/r.journal"),
+        "install " + QFile::encodeName(target()) + "\nwork " + QFile::encodeName(work)
+            + "\nreplace Velmar " + identity("Velmar") + "\nnew extra folder\nnew extra/a.txt "
+            + identity("extra/a.txt") + "\nnew new.txt " + identity("new.txt") + "\nnew later.txt");
+}
+
+void TestSafeInstall::recoveryRemovesOnlyWhatTheRunPlaced_data()
+{
+    // What the user saved after the run was killed, and what stays besides
+    // the first version (a file in the new folder: see the test below).
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<Tree>("kept");
+    QTest::newRow("nothing") << QString() << Tree();
+    QTest::newRow("over a placed file") << "new.txt" << Tree { { "new.txt", "mine" } };
+    QTest::newRow("over a replaced file") << "Velmar"
+                                          << Tree { { "Velmar", "mine" },
+                                                    { ".installer-r", "folder" },
+                                                    { ".installer-r/old", "folder" },
+                                                    { ".installer-r/old/Velmar", "program 1" } };
+}
+
+void TestSafeInstall::recoveryRemovesOnlyWhatTheRunPlaced()
+{
+    QFETCH(QString, path);
+    QFETCH(Tree, kept);
+    QVERIFY(installVersionOne());
+    Tree expected = snapshot(target());
+    QVERIFY(QFile::remove(target() + QStringLiteral("/Velmar")) && writeInterruptedRun());
+    if (!path.isEmpty())
+        QVERIFY(TestFiles::writeFile(target() + QLatin1Char('/') + path, "mine"));
+
+    // Held by another installation, the folder waits for a later start.
+    const Tree interrupted = snapshot(target());
+    InstallFolderLock held;
+    QCOMPARE(held.acquire(target()), InstallFolderLock::Acquired);
+    QVERIFY(InstallRun::recoverInterruptedRuns(journals()).value(0).startsWith("Left"));
+    QCOMPARE(snapshot(target()), interrupted);
+    held.release();
+    InstallRun::recoverInterruptedRuns(journals());
+    for (auto it = kept.cbegin(); it != kept.cend(); ++it)
+        expected.insert(it.key(), it.value());
+    QCOMPARE(snapshot(target()), expected);
+    QCOMPARE(QDir(journals()).entryList(QDir::Files), QStringList());
+}
+
+void TestSafeInstall::killedRunKeepsTheUsersFileInItsNewFolder()
+{
+    QVERIFY(version("1").write(zipPath()));
+    QCOMPARE(install(zipPath(), target()).error, int(NoError));
+    Tree expected = snapshot(target());
+    RawZip two = version("2");
+    for (int i = 0; i < 4000; ++i)
+        two.add("extra/f" + QByteArray::number(i), "placed");
+    QVERIFY(two.write(zipPath()));
+    QVERIFY(installAndKill("new extra/", 200));
+    QVERIFY(TestFiles::writeFile(target() + QStringLiteral("/extra/mine.txt"), "mine"));
+
+    InstallRun::recoverInterruptedRuns(journals());
+    expected.insert(QStringLiteral("extra"), "folder");
+    expected.insert(QStringLiteral("extra/mine.txt"), "mine");
+    QCOMPARE(snapshot(target()), expected);
+}
+
+void TestSafeInstall::setAsideFileInUseIsRemovedAtTheNextStart()
+{
+    // A set-aside file that cannot be deleted yet, as Windows refuses for a
+    // program that still runs: held open there, in an immutable folder here
+    // (the test runs as root, for whom permissions stop nothing).
+    QVERIFY(installVersionOne() && version("2").write(zipPath()));
+    const QString work = target() + QStringLiteral("/.installer-r");
+    const QString stuck = work + QStringLiteral("/old/in-use");
+    QVERIFY(TestFiles::writeFile(stuck + QStringLiteral("/Velmar"), "program 0"));
+#ifdef Q_OS_WIN
+    QFile inUse(stuck + QStringLiteral("/Velmar"));
+    QVERIFY(inUse.open(QIODevice::ReadOnly));
+#else
+    if (geteuid() != 0 || QProcess::execute(QStringLiteral("chattr"), { "+i", stuck }) != 0)
+        QSKIP("needs root and a file system with the immutable flag");
+#endif
+    InstallJournal journal;
+    QVERIFY(journal.begin(journals(), QStringLiteral("r")));
+    UnzipWorker worker;
+    worker.setJournal(&journal);
+    worker.setRunId(QStringLiteral("r"));
+    int result = -1;
+    connect(&worker, &UnzipWorker::done, this, [&result](int error) { result = error; });
+    worker.doWork(zipPath(), 0, target());
+    journal.end();
+    const bool hidden = QFileInfo(work).isHidden();
+    const QStringList waiting = QDir(journals()).entryList(QDir::Files);
+#ifdef Q_OS_WIN
+    inUse.close();
+#else
+    QProcess::execute(QStringLiteral("chattr"), { "-i", stuck });
+#endif
+    QCOMPARE(result, int(NoError));
+    QCOMPARE(snapshot(target()).value(QStringLiteral("Velmar")), QByteArray("program 2"));
+    QVERIFY2(hidden && QFileInfo::exists(work), "the set-aside folder is gone or not hidden");
+    QCOMPARE(waiting, QStringList { QStringLiteral("r.journal") });
+
+    // The next start.
+    QVERIFY(InstallRun::recoverInterruptedRuns(journals()).join(' ').contains("Removed"));
+    QVERIFY(!QFileInfo::exists(work));
+    QCOMPARE(QDir(journals()).entryList(QDir::Files), QStringList());
+}
+
+void TestSafeInstall::hostileListingIsRefusedWithLittleMemory()
+{
+    // About 131 KiB of package: one name of 65,535 bytes and 32,768 levels,
+    // which a key per parent path turned into gigabytes.
+    RawZip zip;
+    zip.add(QByteArray("a/").repeated(32767) + "a", "x");
+    QVERIFY(zip.write(zipPath()));
+    QProcess installer;
+    startInstaller(&installer, QUrl::fromLocalFile(zipPath()).toString(), target());
+    QVERIFY2(installer.waitForFinished(240000), "the installer did not end within 4 minutes");
+    const QByteArray output = installer.readAllStandardOutput();
+    QVERIFY2(output.contains("result " + QByteArray::number(UnzipFailed))
+                 && output.contains("longer than 4096 bytes"),
+             output);
+#ifndef Q_OS_WIN // measured from /proc
+    const qint64 peakKiB = output.mid(output.indexOf("\npeak ") + 6).trimmed().toLongLong();
+    qInfo("peak resident memory %lld KiB", peakKiB);
+    QVERIFY2(peakKiB > 0 && peakKiB < 60 * 1024, output);
 #endif
 }
 

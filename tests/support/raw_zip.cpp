@@ -70,7 +70,7 @@ bool RawZip::write(const QString &path) const
         put32(body, 0x04034b50);
         put16(body, 20);
         put16(body, entry.flags);
-        put16(body, 0); // stored
+        put16(body, entry.method);
         put32(body, 0); // time and date
         put32(body, crc);
         put32(body, quint32(entry.content.size()));
@@ -94,7 +94,7 @@ bool RawZip::write(const QString &path) const
         put16(directory, (3 << 8) | 20); // made by Unix
         put16(directory, zip64 ? 45 : 20);
         put16(directory, entry.flags);
-        put16(directory, 0);
+        put16(directory, entry.method);
         put32(directory, 0);
         put32(directory, crc);
         put32(directory, zip64 ? 0xFFFFFFFFu : quint32(entry.content.size()));

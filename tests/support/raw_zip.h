@@ -28,6 +28,7 @@ public:
         bool statesOtherSize = false; // the central directory states statedSize
         quint64 statedSize = 0;
         quint32 crcXor = 0; // spoils the stated CRC-32
+        quint16 method = 0; // the stated compression method; content is written as given
     };
 
     Entry &add(const QByteArray &name, const QByteArray &content, quint32 unixMode = 0100644);

@@ -189,6 +189,14 @@
         <translation>安装包无效：条目“%1”已加密。</translation>
     </message>
     <message>
+        <source>The package is invalid: it lists more than %1 entries, or its listing takes more than %2 MB.</source>
+        <translation>安装包无效：它列出的条目超过 %1 个，或其文件列表超过 %2 MB。</translation>
+    </message>
+    <message>
+        <source>The package is invalid: the entry &quot;%1&quot; is compressed with method %2; only stored and deflated entries can be unpacked.</source>
+        <translation>安装包无效：条目“%1”使用压缩方法 %2；只能解压未压缩（stored）和 deflate 压缩的条目。</translation>
+    </message>
+    <message>
         <source>The package is invalid: the entry &quot;%1&quot; is neither a file, a folder nor a link.</source>
         <translation>安装包无效：条目“%1”既不是文件、文件夹，也不是链接。</translation>
     </message>
@@ -228,6 +236,10 @@
 <context>
     <name>EntryName</name>
     <message>
+        <source>it is longer than %1 bytes</source>
+        <translation>它超过了 %1 字节</translation>
+    </message>
+    <message>
         <source>it is not valid UTF-8</source>
         <translation>它不是有效的 UTF-8</translation>
     </message>
@@ -242,6 +254,10 @@
     <message>
         <source>it names a drive</source>
         <translation>它指定了驱动器</translation>
+    </message>
+    <message>
+        <source>it is more than %1 folders deep</source>
+        <translation>它的文件夹层级超过 %1 层</translation>
     </message>
     <message>
         <source>it names no file</source>

@@ -115,6 +115,14 @@
         <translation>安装失败(</translation>
     </message>
     <message>
+        <source>Another installation into %1 is running. Wait until it has finished, then try again.</source>
+        <translation>另一个安装程序正在向 %1 安装。请等它完成后再试。</translation>
+    </message>
+    <message>
+        <source>The install folder %1 cannot be reserved for this installation.</source>
+        <translation>无法为本次安装占用安装文件夹 %1。</translation>
+    </message>
+    <message>
         <source>The installation journal cannot be written in %1.</source>
         <translation>无法在 %1 中写入安装日志记录。</translation>
     </message>

@@ -78,6 +78,40 @@ void TestArchiveIndex::judgesPackages_data()
             deep += longName(99, char('a' + i)) + '/';
         QTest::newRow("2,000-byte deep path") << one(deep + "file") << true << QString();
     }
+    {
+        // 16 folders of 240 bytes and a name that brings the path to 4,096
+        // bytes, every step legal; then one byte more.
+        QByteArray path;
+        for (int i = 0; i < 16; ++i)
+            path += longName(240, char('a' + i)) + '/';
+        path += longName(4096 - path.size(), 'z');
+        QTest::newRow("4,096-byte name") << one(path) << true << QString();
+        QTest::newRow("4,097-byte name") << one(path + "z") << false << "longer than 4096 bytes";
+    }
+    QTest::newRow("64 levels") << one(QByteArray("d/").repeated(63) + "f") << true << QString();
+    QTest::newRow("65 levels") << one(QByteArray("d/").repeated(64) + "f") << false
+                               << "more than 64 folders deep";
+    {
+        // What `bsdtar -a -cf pkg.zip -C product .` makes.
+        RawZip zip;
+        zip.addFolder("./");
+        zip.add("./Velmar", "x");
+        zip.addFolder("./data/");
+        zip.add("./data/levels.dat", "x");
+        QTest::newRow("./ as the top entry") << zip << true << QString();
+    }
+    {
+        RawZip zip;
+        zip.addLink("./", "..");
+        QTest::newRow("./ as a link") << zip << false << "names no file";
+    }
+    QTest::newRow("lone dot") << one(".") << false << "names no file";
+    {
+        RawZip zip;
+        zip.add("Velmar", "x");
+        zip.add("data.bin", "BZh91AY&SY").method = 12;
+        QTest::newRow("bzip2 entry") << zip << false << "method 12";
+    }
     QTest::newRow("empty step") << one("a//b") << false << "empty folder name";
     QTest::newRow("parent step") << one("a/../../b") << false << "leads out";
     QTest::newRow("absolute") << one("/etc/passwd") << false << "absolute";

@@ -6,6 +6,7 @@
 #include "engine/unpack/archive_index.h"
 #include "engine/unpack/entry_name.h"
 #include "engine/unpack/unzip_worker.h"
+#include "support/raw_zip.h"
 #include "support/temporary_folder_variable.h"
 #include "support/test_files.h"
 #include "support/zip_builder.h"
@@ -109,6 +110,7 @@ private slots:
     void reportsFolderInPlaceOfFile();
     void limitsProgressSignals();
     void installsDeepPathsWhole();
+    void installsPackageWithDotTop();
     void judgesEntryNames_data();
     void judgesEntryNames();
 
@@ -618,6 +620,24 @@ void TestUnzipWorker::installsDeepPathsWhole()
     const Outcome outcome = runWorker(zipPath(), 4, target());
     QCOMPARE(outcome.results.first().first, int(NoError));
     QCOMPARE(readFile(target() + QLatin1Char('/') + deep), QByteArray("deep"));
+}
+
+void TestUnzipWorker::installsPackageWithDotTop()
+{
+    // As `bsdtar -a -cf pkg.zip -C product .` stores it: "./" first, then
+    // every entry below "./".
+    RawZip zip;
+    zip.addFolder("./");
+    zip.add("./Velmar", "program", 0100755);
+    zip.addFolder("./data/");
+    zip.add("./data/levels.dat", "levels");
+    QVERIFY(zip.write(zipPath()));
+    const Outcome outcome = runWorker(zipPath(), 0, target());
+    QCOMPARE(outcome.results.value(0).first, int(NoError));
+    QCOMPARE(treeOf(target()),
+             QStringList({ QStringLiteral("Velmar"), QStringLiteral("data"),
+                           QStringLiteral("data/levels.dat") }));
+    QCOMPARE(readFile(target() + QStringLiteral("/data/levels.dat")), QByteArray("levels"));
 }
 
 void TestUnzipWorker::judgesEntryNames_data()
