@@ -12,4 +12,5 @@ enum InstallError {
     PackageMissing = 6,
     UnzipFailed = 7,
     DiskFull = 8,
+    PathTooLong = 9,
 };
