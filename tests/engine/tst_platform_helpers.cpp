@@ -45,6 +45,7 @@ private slots:
     void measuresTheVolumeOfADeepFolder();
     void findsAndEndsAProcessInAnyLetterCase();
     void refusesProcessIdsThatAreNotProcesses();
+    void makesFoldersOrSaysWhyNot();
 };
 
 void TestPlatformHelpers::fileNameFromPath_data()
@@ -213,4 +214,22 @@ void TestPlatformHelpers::refusesProcessIdsThatAreNotProcesses()
 }
 
 QTEST_GUILESS_MAIN(TestPlatformHelpers)
+void TestPlatformHelpers::makesFoldersOrSaysWhyNot()
+{
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    QString reason;
+    QVERIFY(makeFolders(root.filePath(QStringLiteral("a/b/c")), &reason));
+    QVERIFY(QFileInfo(root.filePath(QStringLiteral("a/b/c"))).isDir());
+    QVERIFY(makeFolders(root.filePath(QStringLiteral("a/b/c")), &reason)); // there already
+
+    // Below a file: the first folder that cannot be made, and the system's
+    // reason, which stops root as well.
+    QVERIFY(TestFiles::writeFile(root.filePath(QStringLiteral("file")), "x"));
+    QVERIFY(!makeFolders(root.filePath(QStringLiteral("file/sub/deeper")), &reason));
+    const QString failed = QDir::toNativeSeparators(root.filePath(QStringLiteral("file")));
+    QVERIFY2(reason.startsWith(failed + QStringLiteral(": ")), qPrintable(reason));
+    QVERIFY2(reason.size() > failed.size() + 4, qPrintable(reason));
+}
+
 #include "tst_platform_helpers.moc"
