@@ -5,8 +5,10 @@
 
 #include "support/http_test_server.h"
 #include "support/message_box_answerer.h"
+#include "support/test_files.h"
 #include "support/test_paths.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFrame>
@@ -17,6 +19,19 @@
 #include <QUrl>
 
 #include <limits>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+static bool runsAsRoot()
+{
+#ifdef Q_OS_UNIX
+    return ::geteuid() == 0;
+#else
+    return false;
+#endif
+}
 
 class TstStartingWidget : public QObject
 {
@@ -41,10 +56,14 @@ private slots:
     void advancedPanelResizesWindow();
     void browsedFolderGetsProductName();
     void browsedDriveRootChangesNothing();
+    void browseOpensAtNearestExistingFolder();
+    void pastedQuotedFolderIsTaken();
     void typedFolderIsUsedByInstallButton();
     void unusableFolderIsRefused_data();
     void unusableFolderIsRefused();
     void tooLittleSpaceIsRefused();
+    void unwritableFolderIsRefusedBeforeDownload_data();
+    void unwritableFolderIsRefusedBeforeDownload();
     void runningProductKeptWhenNotConfirmed_data();
     void runningProductKeptWhenNotConfirmed();
     void runningProductEndedWhenConfirmed();
@@ -192,6 +211,44 @@ void TstStartingWidget::browsedDriveRootChangesNothing()
     QCOMPARE(m_wizard.child<QLineEdit>("dir_edit")->text(), before);
 }
 
+void TstStartingWidget::browseOpensAtNearestExistingFolder()
+{
+    const QString apps = scratch(QStringLiteral("browse/apps"));
+    QVERIFY(QDir().mkpath(apps));
+    installerConfig()->installDir = apps + QStringLiteral("/not/yet/Velmar");
+    m_wizard.show();
+    QTest::mouseClick(m_wizard.child<QPushButton>("advanced"), Qt::LeftButton);
+    QTest::mouseClick(m_wizard.child<QCheckBox>("agree"), Qt::LeftButton);
+
+    QString openedAt;
+    QTimer::singleShot(50, [&openedAt] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (dialog) {
+            openedAt = dialog->directory().absolutePath();
+            dialog->reject();
+        }
+    });
+    QTest::mouseClick(m_wizard.child<QPushButton>("browser"), Qt::LeftButton);
+    QCOMPARE(openedAt, apps);
+}
+
+void TstStartingWidget::pastedQuotedFolderIsTaken()
+{
+    // As Explorer's "Copy as path" gives it: in double quotes.
+    const QString folder = scratch(QStringLiteral("pasted/Velmar"));
+    m_wizard.show();
+    QTest::mouseClick(m_wizard.child<QPushButton>("advanced"), Qt::LeftButton);
+    QTest::mouseClick(m_wizard.child<QCheckBox>("agree"), Qt::LeftButton);
+    auto *edit = m_wizard.child<QLineEdit>("dir_edit");
+    edit->setFocus();
+    edit->selectAll();
+    QApplication::clipboard()->setText(QLatin1Char('"') + QDir::toNativeSeparators(folder)
+                                       + QStringLiteral("\" "));
+    edit->paste();
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(installerConfig()->installDir, folder);
+}
+
 void TstStartingWidget::typedFolderIsUsedByInstallButton()
 {
     // The download never gets past its first bytes, so the run stays on the
@@ -290,6 +347,61 @@ void TstStartingWidget::tooLittleSpaceIsRefused()
     installerConfig()->bytesTotal = 0;
     QTest::mouseClick(m_wizard.child<QPushButton>("install"), Qt::LeftButton);
     QCOMPARE(m_wizard.currentPage(), int(ProgressPage));
+}
+
+void TstStartingWidget::unwritableFolderIsRefusedBeforeDownload_data()
+{
+    // Each stops root as well as a user, but the read-only folder.
+    QTest::addColumn<QString>("installDir");
+    QTest::addColumn<QString>("readOnlyParent");
+    QTest::newRow("a file in its place") << scratch(QStringLiteral("taken")) << QString();
+    QTest::newRow("read-only parent")
+        << scratch(QStringLiteral("closed/Velmar")) << scratch(QStringLiteral("closed"));
+#ifdef Q_OS_LINUX
+    QTest::newRow("system folder") << QStringLiteral("/proc/Velmar") << QString();
+#endif
+}
+
+void TstStartingWidget::unwritableFolderIsRefusedBeforeDownload()
+{
+    QFETCH(QString, installDir);
+    QFETCH(QString, readOnlyParent);
+    HttpTestServer server;
+    QVERIFY(server.listen());
+    server.setResponse(QStringLiteral("/velmar.zip"), HttpTestServer::Response());
+    installerConfig()->packageUrl = server.url(QStringLiteral("/velmar.zip")).toString();
+    if (!QFileInfo::exists(scratch(QStringLiteral("taken"))))
+        QVERIFY(TestFiles::writeFile(scratch(QStringLiteral("taken")), "a file"));
+    if (!readOnlyParent.isEmpty()) {
+        QVERIFY(QDir().mkpath(readOnlyParent));
+        QVERIFY(
+            QFile::setPermissions(readOnlyParent, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        // Permission bits do not stop root; the other rows stop everyone.
+        if (QFileInfo(readOnlyParent).isWritable() || runsAsRoot())
+            QSKIP("running as root, whom permission bits do not stop");
+    }
+    installerConfig()->installDir = installDir;
+    MainWindow *window = m_wizard.show();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+
+    MessageBoxAnswerer answerer(QStringLiteral("OK"));
+    m_wizard.agreeAndInstall();
+    if (!readOnlyParent.isEmpty())
+        QFile::setPermissions(readOnlyParent, TestFiles::executable());
+
+    // The box names the folder and what the user can do instead.
+    QCOMPARE(answerer.count(), 1);
+    const QString text = answerer.texts().value(0);
+    QVERIFY2(text.startsWith(QStringLiteral("You cannot create or write the folder ")
+                             + QDir::toNativeSeparators(installDir) + QLatin1Char('.')),
+             qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("administrator")), qPrintable(text));
+    QVERIFY2(text.contains(QDir::toNativeSeparators(m_home.dataHome() + QStringLiteral("/Velmar"))),
+             qPrintable(text));
+    // Nothing was asked of the server; the page stays, the field revealed.
+    QCOMPARE(m_wizard.currentPage(), int(StartPage));
+    QCOMPARE(server.requestCount(QStringLiteral("/velmar.zip")), 0);
+    QVERIFY(m_wizard.child<QFrame>("advanced_frame")->isVisible());
 }
 
 QProcess *TstStartingWidget::startRunningProduct()
