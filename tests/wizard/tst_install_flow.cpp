@@ -5,6 +5,7 @@
 
 #include "wizard_harness.h"
 
+#include "engine/install_log.h"
 #include "engine/registration/earlier_installation.h"
 #include "engine/registration/registration.h"
 #include "support/http_test_server.h"
@@ -21,11 +22,13 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProgressBar>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -56,6 +59,7 @@ private slots:
     void downloadFailureShowsNetworkText();
     void damagedPackageFails();
     void uncreatableInstallDirCopiesNothing();
+    void tooDeepFolderIsRefusedOnStartPage();
     void packageNameOutsideTemporaryFolderIsRefused();
     void slideshowCyclesThroughThreePictures();
     void folderWithOtherFilesAsksFirst_data();
@@ -64,13 +68,16 @@ private slots:
     void productWithoutShortcutIsPointedOut();
     void packageWithoutProgramFails();
     void progressFillsTheSecondHalfWhileUnpacking();
+    void shippedSampleSettingsFitThisSystem();
 
 private:
     // Makes the product (the fake program under programName plus data
     // files) and packs it.
     bool makeProduct();
     QString serveFile(const QString &name, const QByteArray &body);
-    bool runInstall();
+    // Runs the wizard from the start page to a result page; afterStart runs
+    // once the start page has let the installation begin.
+    bool runInstall(const std::function<void()> &afterStart = {});
     QString tempFolder() const { return temporaryFolder(m_home); }
 
     const TemporaryHome &m_home;
@@ -139,10 +146,12 @@ QString TstInstallFlow::serveFile(const QString &name, const QByteArray &body)
 }
 
 // Agrees, presses "Install now" and waits for a result page.
-bool TstInstallFlow::runInstall()
+bool TstInstallFlow::runInstall(const std::function<void()> &afterStart)
 {
     m_wizard.show();
     m_wizard.agreeAndInstall();
+    if (afterStart)
+        afterStart();
     return QTest::qWaitFor(
         [this] {
             const int page = m_wizard.currentPage();
@@ -178,6 +187,13 @@ void TstInstallFlow::fullInstallSucceedsAndLaunches()
     };
     for (const QString &line : expectedLines)
         QVERIFY2(log.contains(line), qPrintable(line));
+        // Every line ends the system's way: Notepads before Windows 10 1809 show
+        // bare line feeds as one long line.
+#ifdef Q_OS_WIN
+    QCOMPARE(log.count(QStringLiteral("\r\n")), log.count(QLatin1Char('\n')));
+#else
+    QVERIFY(!log.contains(QLatin1Char('\r')));
+#endif
     QVERIFY(
         QFileInfo(QDir(config->installDir).absoluteFilePath(config->programName)).isExecutable());
     // The package and the unpacked copy are gone from the temporary folder.
@@ -295,25 +311,54 @@ void TstInstallFlow::damagedPackageFails()
 void TstInstallFlow::uncreatableInstallDirCopiesNothing()
 {
     // The folder's parent exists, but the folder's own name is taken by a
-    // file, so the folder cannot be made.
+    // file once the start page has checked it, so the folder cannot be made.
     const QString blocker = QDir(m_home.path()).absoluteFilePath(QStringLiteral("blocked"));
-    QVERIFY(writeFile(blocker, "keep me"));
     installerConfig()->installDir = blocker;
     installerConfig()->packageUrl = serveFile(QStringLiteral("velmar.zip"), m_package);
     MessageBoxAnswerer answerer(QStringLiteral("OK"));
 
-    QVERIFY(runInstall());
+    bool blocked = false;
+    QVERIFY(runInstall([&] { blocked = writeFile(blocker, "keep me"); }));
+    QVERIFY(blocked);
 
     QCOMPARE(m_wizard.currentPage(), int(FailurePage));
     QCOMPARE(answerer.texts(),
              QStringList { QStringLiteral("Failed to install(Target dir is not exist.)") });
     QCOMPARE(readFile(blocker), QByteArray("keep me"));
+    // The log names the folder and the system's reason.
+    const QString log = TestFiles::readText(InstallLog::latestPath());
+    const QString expected = QStringLiteral("Could not create the install folder: ")
+        + QDir::toNativeSeparators(blocker) + QStringLiteral(": ");
+    QVERIFY2(log.contains(expected), qPrintable(log));
+    QVERIFY(!log.section(expected, 1).section(QLatin1Char('\n'), 0, 0).trimmed().isEmpty());
     // No file of the product reached any folder of the home.
     QDirIterator it(m_home.path(), { installerConfig()->programName }, QDir::Files,
                     QDirIterator::Subdirectories);
     QVERIFY(!it.hasNext());
     // The page shut its worker thread down again.
     QCOMPARE(m_wizard.page<InstallWidget>()->findChildren<QThread *>().size(), 0);
+}
+
+void TstInstallFlow::tooDeepFolderIsRefusedOnStartPage()
+{
+#ifndef Q_OS_WIN
+    QSKIP("the 260-character limit is Windows' own");
+#endif
+    // Two names of 200 and 60 characters: the folder alone is too deep.
+    InstallerConfig *config = installerConfig();
+    config->installDir = QDir(m_home.path())
+                             .absoluteFilePath(QString(200, QLatin1Char('d')) + QStringLiteral("/")
+                                               + QString(60, QLatin1Char('e')));
+    config->packageUrl = serveFile(QStringLiteral("velmar.zip"), m_package);
+    MessageBoxAnswerer answerer(QStringLiteral("OK"));
+
+    m_wizard.show();
+    m_wizard.agreeAndInstall();
+    QTRY_COMPARE(answerer.count(), 1);
+    QVERIFY2(answerer.texts().first().contains(QStringLiteral(" 260 characters")),
+             qPrintable(answerer.texts().first()));
+    QCOMPARE(m_wizard.currentPage(), int(StartPage));
+    QCOMPARE(m_server->requestCount(QStringLiteral("/velmar.zip")), 0);
 }
 
 void TstInstallFlow::packageNameOutsideTemporaryFolderIsRefused()
@@ -433,6 +478,17 @@ void TstInstallFlow::productWithoutShortcutIsPointedOut()
              QStringList { QStringLiteral("Velmar Test is installed, but no shortcut to it could "
                                           "be created. Start it from the folder %1.")
                                .arg(config->installDir) });
+    // The log beside the product says which file failed and why.
+    QString log;
+    const QMap<QString, QByteArray> installed = filesBelow(config->installDir);
+    for (auto it = installed.cbegin(); it != installed.cend(); ++it) {
+        if (it.key().endsWith(QLatin1String(".log")))
+            log = QString::fromUtf8(it.value());
+    }
+    const QString failure
+        = QStringLiteral("Registration: could not write the shortcut ") + blocker + " - ";
+    QVERIFY2(log.contains(failure), qPrintable(log));
+    QVERIFY(log.section(failure, 1).section(QLatin1Char('\n'), 0, 0).size() > 2);
 #endif
 }
 
@@ -484,4 +540,14 @@ void TstInstallFlow::progressFillsTheSecondHalfWhileUnpacking()
 }
 
 WIZARD_TEST_MAIN(TstInstallFlow)
+void TstInstallFlow::shippedSampleSettingsFitThisSystem()
+{
+    // The sample beside the built program names the product's program the
+    // way this system names programs, or it installs nothing.
+    const QSettings sample(TestPaths::outputDir() + QStringLiteral("/settings.ini"),
+                           QSettings::IniFormat);
+    QCOMPARE(sample.value(QStringLiteral("programName")).toString(),
+             QStringLiteral("Velmar") + QLatin1String(programSuffix));
+}
+
 #include "tst_install_flow.moc"
