@@ -1,7 +1,7 @@
 // The road of one installation without a widget: the engine's road object
 // downloads from a local server, places, registers and cleans up on its
-// own, and a failed run takes away what it made but keeps its log as long
-// as it lasts.
+// own, and a failed run takes away what it made but keeps its log while it
+// lasts.
 #include "engine/install_error.h"
 #include "engine/install_run.h"
 #include "engine/registration/earlier_installation.h"
@@ -141,27 +141,21 @@ void TestInstallRun::failedRunTakesAwayWhatItMade()
     m_config.packageUrl = m_server.url(QStringLiteral("/incomplete.zip")).toString();
     QList<InstallRun::Stage> stages;
     QString logPath;
-    QStringList leftAtEnd, runFolderAtEnd;
-    QByteArray logAtEnd;
-    const auto atEnd = [&] {
-        leftAtEnd = leftInTemp();
-        runFolderAtEnd = QDir(QFileInfo(logPath).absolutePath()).entryList(QDir::Files);
-        logAtEnd = TestFiles::readFile(logPath);
+    // While the run lasts, only its folder with the log stays, for the user
+    // to hand on; the folder goes with the run, as the installer ends.
+    const auto whileItLasts = [&] {
+        QCOMPARE(leftInTemp().size(), 1);
+        QCOMPARE(QFileInfo(logPath).absolutePath(),
+                 QDir(m_temp->path()).absoluteFilePath(leftInTemp().value(0)));
+        QCOMPARE(QDir(QFileInfo(logPath).absolutePath()).entryList(QDir::Files),
+                 QStringList { QFileInfo(logPath).fileName() });
+        QVERIFY(TestFiles::readFile(logPath).contains("Installation failed (7)"));
     };
-    QCOMPARE(run(m_config, &stages, &logPath, nullptr, atEnd), int(UnzipFailed));
-
+    QCOMPARE(run(m_config, &stages, &logPath, nullptr, whileItLasts), int(UnzipFailed));
+    QCOMPARE(leftInTemp(), QStringList());
     QVERIFY(!QFileInfo::exists(m_home->path() + QStringLiteral("/Programs")));
     QCOMPARE(QDir(m_home->path() + QStringLiteral("/journals")).entryList(QDir::Files),
              QStringList());
-    // While the run lasts, only the run folder with its log stays, for the
-    // user to hand on.
-    QCOMPARE(leftAtEnd.size(), 1);
-    QCOMPARE(QFileInfo(logPath).absolutePath(),
-             QDir(m_temp->path()).absoluteFilePath(leftAtEnd.value(0)));
-    QCOMPARE(runFolderAtEnd, QStringList { QFileInfo(logPath).fileName() });
-    QVERIFY(logAtEnd.contains("Installation failed (7)"));
-    // With the run (the installer ending), the folder goes as well.
-    QCOMPARE(leftInTemp(), QStringList());
 }
 
 void TestInstallRun::olderSignedPackageIsNotReplayed()

@@ -3,6 +3,8 @@
 
 #include "wizard_harness.h"
 
+#include "wizard/folder_field_text.h"
+
 #include "support/http_test_server.h"
 #include "support/message_box_answerer.h"
 #include "support/test_files.h"
@@ -20,18 +22,7 @@
 
 #include <limits>
 
-#ifdef Q_OS_UNIX
 #include <unistd.h>
-#endif
-
-static bool runsAsRoot()
-{
-#ifdef Q_OS_UNIX
-    return ::geteuid() == 0;
-#else
-    return false;
-#endif
-}
 
 class TstStartingWidget : public QObject
 {
@@ -56,8 +47,9 @@ private slots:
     void advancedPanelResizesWindow();
     void browsedFolderGetsProductName();
     void browsedDriveRootChangesNothing();
-    void browseOpensAtNearestExistingFolder();
-    void pastedQuotedFolderIsTaken();
+    void folderFieldText_data();
+    void folderFieldText();
+    void pastedFolderTakenAndBrowsedFrom();
     void typedFolderIsUsedByInstallButton();
     void unusableFolderIsRefused_data();
     void unusableFolderIsRefused();
@@ -211,42 +203,51 @@ void TstStartingWidget::browsedDriveRootChangesNothing()
     QCOMPARE(m_wizard.child<QLineEdit>("dir_edit")->text(), before);
 }
 
-void TstStartingWidget::browseOpensAtNearestExistingFolder()
+void TstStartingWidget::folderFieldText_data()
 {
-    const QString apps = scratch(QStringLiteral("browse/apps"));
-    QVERIFY(QDir().mkpath(apps));
-    installerConfig()->installDir = apps + QStringLiteral("/not/yet/Velmar");
+    // Both systems' rules, on either: what is typed or pasted (Explorer's
+    // "Copy as path" quotes it), the folder it names, and the field's form.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("windows");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("copied as path") << " \" C:\\Pro gram\\X\" " << true << "C:/Pro gram/X";
+    QTest::newRow("one pair only") << "\"\"D:\\X\"" << true << "\"D:/X";
+    QTest::newRow("unix backslash") << "\"/a\\b\"" << false << "/a\\b";
+}
+
+void TstStartingWidget::folderFieldText()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, windows);
+    QFETCH(QString, folder);
+    const auto system = windows ? SingleName::System::Windows : SingleName::System::Unix;
+    QCOMPARE(FolderFieldText::folder(text, system), folder);
+    QCOMPARE(FolderFieldText::shown(folder, system).contains(QLatin1Char('/')), !windows);
+}
+
+void TstStartingWidget::pastedFolderTakenAndBrowsedFrom()
+{
     m_wizard.show();
     QTest::mouseClick(m_wizard.child<QPushButton>("advanced"), Qt::LeftButton);
     QTest::mouseClick(m_wizard.child<QCheckBox>("agree"), Qt::LeftButton);
-
+    const QString apps = scratch(QStringLiteral("browse/apps"));
+    QVERIFY(QDir().mkpath(apps));
+    auto *edit = m_wizard.child<QLineEdit>("dir_edit");
+    edit->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("\"%1/not/yet\" ").arg(apps));
+    edit->paste();
+    emit edit->editingFinished();
+    QCOMPARE(installerConfig()->installDir, apps + QStringLiteral("/not/yet"));
+    // The folder dialog opens at the nearest folder that exists.
     QString openedAt;
     QTimer::singleShot(50, [&openedAt] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (dialog) {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
             openedAt = dialog->directory().absolutePath();
             dialog->reject();
         }
     });
     QTest::mouseClick(m_wizard.child<QPushButton>("browser"), Qt::LeftButton);
     QCOMPARE(openedAt, apps);
-}
-
-void TstStartingWidget::pastedQuotedFolderIsTaken()
-{
-    // As Explorer's "Copy as path" gives it: in double quotes.
-    const QString folder = scratch(QStringLiteral("pasted/Velmar"));
-    m_wizard.show();
-    QTest::mouseClick(m_wizard.child<QPushButton>("advanced"), Qt::LeftButton);
-    QTest::mouseClick(m_wizard.child<QCheckBox>("agree"), Qt::LeftButton);
-    auto *edit = m_wizard.child<QLineEdit>("dir_edit");
-    edit->setFocus();
-    edit->selectAll();
-    QApplication::clipboard()->setText(QLatin1Char('"') + QDir::toNativeSeparators(folder)
-                                       + QStringLiteral("\" "));
-    edit->paste();
-    QTest::keyClick(edit, Qt::Key_Return);
-    QCOMPARE(installerConfig()->installDir, folder);
 }
 
 void TstStartingWidget::typedFolderIsUsedByInstallButton()
@@ -351,55 +352,35 @@ void TstStartingWidget::tooLittleSpaceIsRefused()
 
 void TstStartingWidget::unwritableFolderIsRefusedBeforeDownload_data()
 {
-    // Each stops root as well as a user, but the read-only folder.
+    // All but the read-only folder stop root as well.
     QTest::addColumn<QString>("installDir");
-    QTest::addColumn<QString>("readOnlyParent");
-    QTest::newRow("a file in its place") << scratch(QStringLiteral("taken")) << QString();
-    QTest::newRow("read-only parent")
-        << scratch(QStringLiteral("closed/Velmar")) << scratch(QStringLiteral("closed"));
-#ifdef Q_OS_LINUX
-    QTest::newRow("system folder") << QStringLiteral("/proc/Velmar") << QString();
-#endif
+    QTest::newRow("a file in its place") << scratch(QStringLiteral("taken"));
+    QTest::newRow("read-only parent") << scratch(QStringLiteral("closed/Velmar"));
+    QTest::newRow("system folder") << QStringLiteral("/proc/Velmar");
 }
 
 void TstStartingWidget::unwritableFolderIsRefusedBeforeDownload()
 {
     QFETCH(QString, installDir);
-    QFETCH(QString, readOnlyParent);
     HttpTestServer server;
     QVERIFY(server.listen());
-    server.setResponse(QStringLiteral("/velmar.zip"), HttpTestServer::Response());
     installerConfig()->packageUrl = server.url(QStringLiteral("/velmar.zip")).toString();
-    if (!QFileInfo::exists(scratch(QStringLiteral("taken"))))
-        QVERIFY(TestFiles::writeFile(scratch(QStringLiteral("taken")), "a file"));
-    if (!readOnlyParent.isEmpty()) {
-        QVERIFY(QDir().mkpath(readOnlyParent));
-        QVERIFY(
-            QFile::setPermissions(readOnlyParent, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        // Permission bits do not stop root; the other rows stop everyone.
-        if (QFileInfo(readOnlyParent).isWritable() || runsAsRoot())
-            QSKIP("running as root, whom permission bits do not stop");
-    }
     installerConfig()->installDir = installDir;
-    MainWindow *window = m_wizard.show();
-    QVERIFY(QTest::qWaitForWindowActive(window));
-
+    QVERIFY(TestFiles::writeFile(scratch(QStringLiteral("taken")), "a file"));
+    QVERIFY(QDir().mkpath(scratch(QStringLiteral("closed"))));
+    QFile::setPermissions(scratch(QStringLiteral("closed")), QFileDevice::ReadOwner);
+    if (QTest::currentDataTag() == QLatin1String("read-only parent") && ::geteuid() == 0)
+        QSKIP("running as root, whom permission bits do not stop");
+    m_wizard.show();
     MessageBoxAnswerer answerer(QStringLiteral("OK"));
     m_wizard.agreeAndInstall();
-    if (!readOnlyParent.isEmpty())
-        QFile::setPermissions(readOnlyParent, TestFiles::executable());
 
-    // The box names the folder and what the user can do instead.
-    QCOMPARE(answerer.count(), 1);
-    const QString text = answerer.texts().value(0);
-    QVERIFY2(text.startsWith(QStringLiteral("You cannot create or write the folder ")
-                             + QDir::toNativeSeparators(installDir) + QLatin1Char('.')),
-             qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("administrator")), qPrintable(text));
-    QVERIFY2(text.contains(QDir::toNativeSeparators(m_home.dataHome() + QStringLiteral("/Velmar"))),
-             qPrintable(text));
-    // Nothing was asked of the server; the page stays, the field revealed.
-    QCOMPARE(m_wizard.currentPage(), int(StartPage));
+    QCOMPARE(answerer.texts(),
+             QStringList { QStringLiteral("You cannot create or write the folder %1. Choose a "
+                                          "folder of your own, such as %2, or run the installer "
+                                          "as administrator.")
+                               .arg(installDir, m_home.dataHome() + QStringLiteral("/Velmar")) });
+    // Nothing was asked of the server; the field is shown for a correction.
     QCOMPARE(server.requestCount(QStringLiteral("/velmar.zip")), 0);
     QVERIFY(m_wizard.child<QFrame>("advanced_frame")->isVisible());
 }
