@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStringList>
 #include <QUrl>
 
 namespace {
@@ -47,20 +48,12 @@ QString execLineOf(const QString &desktopFile)
     }
     return QString();
 }
-#endif
 
-} // namespace
-
-bool LogOpener::open(const QString &path)
-{
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        return true;
-    qWarning().noquote() << "No handler opened" << QDir::toNativeSeparators(path)
-                         << "- trying the text editor";
-    return openWithTextEditor(path);
-}
-
-QStringList LogOpener::commandForFile(const QString &execLine, const QString &path)
+// The command line that the launcher's Exec line starts for a file: the
+// %f, %F, %u and %U field codes become path, the other field codes go, and
+// path is appended when the line takes no file. Empty when the line names
+// no program.
+QStringList commandForFile(const QString &execLine, const QString &path)
 {
     // The escapes of a desktop entry's string values, before the line is
     // split like a command line.
@@ -88,6 +81,18 @@ QStringList LogOpener::commandForFile(const QString &execLine, const QString &pa
     if (!tookFile)
         command << path;
     return command;
+}
+#endif
+
+} // namespace
+
+bool LogOpener::open(const QString &path)
+{
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        return true;
+    qWarning().noquote() << "No handler opened" << QDir::toNativeSeparators(path)
+                         << "- trying the text editor";
+    return openWithTextEditor(path);
 }
 
 bool LogOpener::openWithTextEditor(const QString &path)
