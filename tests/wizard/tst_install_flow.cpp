@@ -19,6 +19,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFrame>
+#include <QLineEdit>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProgressBar>
@@ -342,12 +343,16 @@ void TstInstallFlow::tooDeepFolderIsRefusedOnStartPage()
 #ifndef Q_OS_WIN
     QSKIP("the 260-character limit is Windows' own");
 #endif
-    // Two names of 200 and 60 characters: the folder alone is too deep.
-    installerConfig()->installDir = m_home.path() + QLatin1Char('/') + QString(200, 'd')
-        + QLatin1Char('/') + QString(60, 'e');
+    // Names of 200 and 60 characters: the folder alone is too deep.
+    const QString parent = m_home.path() + QLatin1Char('/') + QString(200, 'd');
+    QVERIFY(QDir().mkpath(parent));
+    installerConfig()->installDir = parent + QLatin1Char('/') + QString(60, 'e');
     installerConfig()->packageUrl = serveFile(QStringLiteral("velmar.zip"), m_package);
     MessageBoxAnswerer answerer(QStringLiteral("OK"));
     m_wizard.show();
+    // The field shows the folder the system's way.
+    QCOMPARE(m_wizard.child<QLineEdit>("dir_edit")->text(),
+             QDir::toNativeSeparators(installerConfig()->installDir));
     m_wizard.agreeAndInstall();
     QTRY_COMPARE(answerer.count(), 1);
     QVERIFY2(answerer.texts().first().contains(QStringLiteral(" 260 characters")),
