@@ -29,3 +29,10 @@ InstallLocation defaultInstallLocation()
         QDir().mkpath(location.baseFolder);
     return location;
 }
+
+QString ownInstallBase()
+{
+    return chooseInstallLocation(programFilesFolder(),
+                                 fromNativePath(platform::userProgramFilesFolder()), false)
+        .baseFolder;
+}

@@ -26,3 +26,7 @@ InstallLocation chooseInstallLocation(const QString &programFiles, const QString
 // The choice above for this system and this process (a real probe on
 // Windows; on Linux the data folder, which is always the user's own).
 InstallLocation defaultInstallLocation();
+
+// The folder below which this user installs without administrator rights:
+// the user's own programs folder on Windows, the data folder on Linux.
+QString ownInstallBase();

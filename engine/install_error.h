@@ -13,4 +13,5 @@ enum InstallError {
     UnzipFailed = 7,
     DiskFull = 8,
     InstallFolderBusy = 9,
+    PathTooLong = 10,
 };

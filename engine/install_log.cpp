@@ -5,6 +5,14 @@
 
 namespace {
 
+// Windows' own line ends: Notepad before Windows 10 1809 shows a log with
+// bare line feeds as one long line.
+#ifdef Q_OS_WIN
+constexpr char lineEnd[] = "\r\n";
+#else
+constexpr char lineEnd[] = "\n";
+#endif
+
 QString &latest()
 {
     static QString path;
@@ -31,7 +39,7 @@ void InstallLog::write(const QString &line)
     const QByteArray text
         = (QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs) + QLatin1Char(' ') + line)
               .toUtf8()
-        + '\n';
+        + lineEnd;
     m_file.write(text);
 }
 

@@ -5,7 +5,8 @@
 #include <QString>
 
 // installer.log: one line per event of an installation run, UTF-8, each
-// line starting with the time (UTC, milliseconds), flushed as it is written
+// line starting with the time (UTC, milliseconds) and ending the system's
+// way (CRLF on Windows), flushed as it is written
 // so that a crashed run leaves its story behind. Written from the GUI thread
 // and the worker thread alike.
 class InstallLog

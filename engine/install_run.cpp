@@ -36,6 +36,11 @@ InstallRun::~InstallRun()
     // Torn down in the middle of a run (the application ending): no thread
     // or download may outlive it.
     cancel();
+    // A failed run kept its folder for the log, which the failure page
+    // offers for as long as the installer runs; the log that page opens is
+    // a copy elsewhere, so nothing an editor holds goes with the folder.
+    if (m_failed && !m_runFolder.path().isEmpty())
+        removeDirectory(QDir(m_runFolder.path()));
 }
 
 QStringList InstallRun::recoverInterruptedRuns(const QString &journalFolder)
@@ -151,7 +156,11 @@ bool InstallRun::ensureInstallFolder()
         m_createdFolder = outermost;
         m_log.write(QStringLiteral("Creating the install folder from ") + outermost);
     }
-    return QDir().mkpath(folder) && QFileInfo(folder).isDir();
+    QString reason;
+    if (makeFolders(folder, &reason))
+        return true;
+    m_log.write(QStringLiteral("Could not create the install folder: ") + reason);
+    return false;
 }
 
 void InstallRun::endRun(bool succeeded, bool logNameFree)
@@ -179,6 +188,7 @@ void InstallRun::endRun(bool succeeded, bool logNameFree)
             QFile::remove(packagePath() + QStringLiteral(".tmp"));
         }
         m_log.close();
+        m_failed = true;
     }
 }
 

@@ -39,7 +39,8 @@ public:
     // folder, start with the computer); the run keeps its own copy.
     explicit InstallRun(const InstallerConfig &config, QObject *parent = nullptr);
     // A run destroyed before its end stops where it is; its journal stays
-    // for the next start to put right.
+    // for the next start to put right. A failed run's folder, kept for its
+    // log until now, goes.
     ~InstallRun() override;
 
     // Where the run keeps its journal: this user's journal folder unless
@@ -55,8 +56,8 @@ public:
     // The package's file name in the run folder, known once the run began.
     QString packageName() const { return m_packageName; }
     // installer.log of this run: beside the product after a success (unless
-    // the package has an entry of that name), in the run folder otherwise;
-    // empty before start().
+    // the package has an entry of that name), in the run folder after a
+    // failure (until the run is destroyed); empty before start().
     QString logPath() const { return m_logPath; }
 
     // Puts right what runs killed on this machine by this user left behind
@@ -105,6 +106,7 @@ private:
     InstallFolderLock m_folderLock;
     QString m_packageName;
     QString m_createdFolder;
+    bool m_failed = false;
 
     DownloadTask *m_downloadTask = nullptr;
     QThread *m_workerThread = nullptr;

@@ -2,7 +2,9 @@
 
 #include "config/native_path.h"
 #include "platform/disk_space.h"
+#include "platform/new_file.h"
 #include "platform/processes.h"
+#include "platform/system_error.h"
 
 #include <QDebug>
 #include <QDir>
@@ -92,6 +94,36 @@ bool volumeBlocks(const QString &path, quint64 *blockSize, quint64 *freeBlocks)
 bool volumeFull(const QString &path)
 {
     return platform::volumeFull(toNativePath(path));
+}
+
+QString lastSystemError()
+{
+    const int code = platform::lastError();
+    return fromNativeText(platform::errorText(code));
+}
+
+bool makeFolders(const QString &folder, QString *reason)
+{
+    QStringList missing;
+    for (QString path = QDir::cleanPath(QDir(folder).absolutePath()); !QFileInfo(path).isDir();) {
+        missing.prepend(path);
+        const QString parent = QFileInfo(path).path();
+        if (parent == path)
+            break;
+        path = parent;
+    }
+    for (const QString &path : qAsConst(missing)) {
+        if (platform::createFolder(toNativePath(path)))
+            continue;
+        const QString why = lastSystemError();
+        // Another process may have made it in the meantime.
+        if (QFileInfo(path).isDir())
+            continue;
+        if (reason)
+            *reason = QDir::toNativeSeparators(path) + QStringLiteral(": ") + why;
+        return false;
+    }
+    return true;
 }
 
 QString uniqueName()

@@ -32,6 +32,16 @@ bool volumeBlocks(const QString &path, quint64 *blockSize, quint64 *freeBlocks);
 // free file entry where the file system counts them.
 bool volumeFull(const QString &path);
 
+// The system's words for the calling thread's last error ("Permission
+// denied", "Access is denied."), for the log: call it right after the call
+// that failed, before anything else touches the system.
+QString lastSystemError();
+
+// Makes folder and its missing parents, outermost first. False when folder
+// is no folder afterwards; *reason then names the folder that could not be
+// made and the system's reason.
+bool makeFolders(const QString &folder, QString *reason);
+
 // 32 lowercase hexadecimal digits from a fresh random UUID.
 QString uniqueName();
 

@@ -1,5 +1,9 @@
 #include "engine/run_folder.h"
 
+#include "config/native_path.h"
+#include "engine/platform_helpers.h"
+#include "platform/new_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,12 +24,15 @@ bool RunFolder::create(const QString &runId)
         m_error = tr("The temporary folder %1 cannot be used.").arg(QDir::toNativeSeparators(temp));
         return false;
     }
-    const QString name = QStringLiteral("installer-") + runId;
-    if (!QDir(temp).mkdir(name)) {
-        m_error = tr("The temporary folder %1 cannot be used.").arg(QDir::toNativeSeparators(temp));
+    const QString path = QDir(temp).absoluteFilePath(QStringLiteral("installer-") + runId);
+    if (!platform::createFolder(toNativePath(path))) {
+        // The system's reason goes with the message into the log.
+        const QString reason = lastSystemError();
+        m_error = tr("The temporary folder %1 cannot be used.").arg(QDir::toNativeSeparators(temp))
+            + QStringLiteral(" (") + reason + QLatin1Char(')');
         return false;
     }
-    m_path = QDir(temp).absoluteFilePath(name);
+    m_path = path;
     QFile::setPermissions(m_path,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return true;

@@ -15,6 +15,10 @@ NativeString programFilesFolder();
 // the user's own already.
 NativeString userProgramFilesFolder();
 
+// Windows' system folder (GetSystemDirectoryW), where its own programs such
+// as notepad.exe lie; empty on Linux, which has no such folder.
+NativeString systemFolder();
+
 // Whether this process can create a folder in folder: a real probe that
 // creates a uniquely named folder there and removes it again. False when
 // the folder does not exist.

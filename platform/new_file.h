@@ -30,6 +30,11 @@ NativeFile createNewFile(const NativeString &path, unsigned mode, FileFailure *f
 // (ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL, ENOSPC, EDQUOT) is DiskFull.
 FileFailure writeAll(NativeFile file, const void *data, std::size_t size);
 
+// Creates the folder path, whose parent must exist (mkdir with mode 0755
+// before the umask, CreateDirectoryW). False when it was not made, an entry
+// already at path included, with the system's error left for lastError().
+bool createFolder(const NativeString &path);
+
 // Closes the file; a delayed write error (NFS, some file systems report a
 // full disk only here) is reported as well.
 FileFailure closeFile(NativeFile file);

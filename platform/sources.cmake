@@ -14,6 +14,7 @@ set(PLATFORM_HEADERS
     new_file.h
     process_liveness.h
     processes.h
+    system_error.h
 )
 
 # Their Windows implementations, and the services only Windows has.
@@ -31,6 +32,7 @@ set(PLATFORM_WIN32_SOURCES
     win32/registry.h
     win32/shell_links.cpp
     win32/shell_links.h
+    win32/system_error.cpp
     win32/user_session.cpp
     win32/user_session.h
 )
@@ -55,4 +57,5 @@ set(PLATFORM_UNIX_SOURCES
     unix/new_file.cpp
     unix/process_liveness.cpp
     unix/processes.cpp
+    unix/system_error.cpp
 )

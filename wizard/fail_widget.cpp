@@ -2,9 +2,14 @@
 
 #include "config/installer_config.h"
 #include "engine/install_log.h"
+#include "toolkit/messagebox.h"
+#include "wizard/log_opener.h"
 #include "wizard/result_page_layout.h"
 
 #include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -48,9 +53,27 @@ void FailWidget::showEvent(QShowEvent *event)
 
 void FailWidget::openLog()
 {
-    const QString path = InstallLog::latestPath();
-    if (QFileInfo::exists(path))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    const QString log = InstallLog::latestPath();
+    if (!QFileInfo::exists(log))
+        return;
+    // The run's folder goes when the installer ends, perhaps before an
+    // editor started just now has read the log. The user is shown a copy
+    // that stays: one per product in the temporary folder, the newest
+    // failure's.
+    const QString copy = QDir::temp().absoluteFilePath(installerConfig()->productName
+                                                       + QLatin1Char('-') + InstallLog::fileName());
+    QFile::remove(copy);
+    const bool copied = QFile::copy(log, copy);
+    // As private as the run's folder was.
+    if (copied)
+        QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QString shown = copied ? copy : log;
+    if (LogOpener::open(shown))
+        return;
+    Messagebox::question(window(), tr("Install ") + installerConfig()->displayName(),
+                         tr("No program could open the installation log. You find it at %1.")
+                             .arg(QDir::toNativeSeparators(shown)),
+                         QDialogButtonBox::Ok, QDialogButtonBox::Ok, {});
 }
 
 void FailWidget::openSupport()

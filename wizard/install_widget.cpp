@@ -145,14 +145,14 @@ void InstallWidget::finish(int error, const QString &message)
     InstallerConfig *config = installerConfig();
     config->installSucceeded = error == NoError;
     if (error != NoError) {
-        Messagebox::question(MainWindow::instance(), tr("Install ") + config->productText,
+        Messagebox::question(MainWindow::instance(), tr("Install ") + config->displayName(),
                              tr("Failed to install(") + message + QLatin1Char(')'),
                              QDialogButtonBox::Ok, QDialogButtonBox::Ok, {});
     } else if (!message.isEmpty()) {
         // Installed, with something the user needs to know (the run's note
         // is translated already).
-        Messagebox::question(MainWindow::instance(), tr("Install ") + config->productText, message,
-                             QDialogButtonBox::Ok, QDialogButtonBox::Ok, {});
+        Messagebox::question(MainWindow::instance(), tr("Install ") + config->displayName(),
+                             message, QDialogButtonBox::Ok, QDialogButtonBox::Ok, {});
     }
 
     if (MainWindow *window = MainWindow::instance())

@@ -1,18 +1,26 @@
 #include "wizard/starting_widget.h"
 
+#include "config/install_location.h"
 #include "config/installer_config.h"
+#include "config/native_path.h"
+#include "config/path_length.h"
+#include "engine/install_log.h"
 #include "engine/platform_helpers.h"
 #include "engine/registration/earlier_installation.h"
+#include "platform/known_folders.h"
 #include "toolkit/elided_check_box.h"
 #include "toolkit/messagebox.h"
 #include "toolkit/toast_label.h"
+#include "wizard/folder_field_text.h"
 #include "wizard/main_window.h"
 
 #include <QCheckBox>
+#include <QDebug>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,6 +38,17 @@ constexpr int heightWithoutPanel = 308;
 
 // How long an input notice stays over the page.
 constexpr int noticeMs = 2000;
+
+// Whether this user can make folder, or write into it when it exists: a
+// real probe in the folder, or in the parent it would be made in.
+bool canInstallInto(const QString &folder)
+{
+    const QFileInfo info(folder);
+    if (info.exists() && !info.isDir())
+        return false;
+    const QString existing = FolderFieldText::nearestExisting(folder);
+    return !existing.isEmpty() && platform::canCreateFolderIn(toNativePath(existing));
+}
 
 } // namespace
 
@@ -66,7 +85,7 @@ void StartingWidget::buildWidgets()
     m_advancedFrame->setObjectName(QStringLiteral("advanced_frame"));
     m_advancedFrame->hide();
 
-    m_dirEdit = new QLineEdit(config->installDir, m_advancedFrame);
+    m_dirEdit = new QLineEdit(FolderFieldText::shown(config->installDir), m_advancedFrame);
     m_dirEdit->setObjectName(QStringLiteral("dir_edit"));
 
     m_browseButton = new QPushButton(tr("Browser"), m_advancedFrame);
@@ -75,7 +94,7 @@ void StartingWidget::buildWidgets()
 
     // A long product text gives way with an ellipsis rather than being cut
     // off at the panel's edge.
-    m_autoStartBox = new ElidedCheckBox(tr("Computer startup with %1").arg(config->productText),
+    m_autoStartBox = new ElidedCheckBox(tr("Computer startup with %1").arg(config->displayName()),
                                         m_advancedFrame);
     m_autoStartBox->setObjectName(QStringLiteral("auto"));
 
@@ -166,11 +185,12 @@ void StartingWidget::makeConnections()
     connect(m_advancedToggle, &QPushButton::clicked, this, &StartingWidget::setAdvancedShown);
     connect(m_browseButton, &QPushButton::clicked, this, &StartingWidget::browseInstallDir);
 
-    // The field keeps what the user typed; the record gets it without the
-    // blanks around it. The install button takes the focus when pressed, so
-    // a folder typed just before pressing it is stored before the checks.
+    // The field keeps what the user typed; the record gets the folder it
+    // names, without blanks or quotes around it. The install button takes
+    // the focus when pressed, so a folder typed just before pressing it is
+    // stored before the checks.
     connect(m_dirEdit, &QLineEdit::editingFinished, this,
-            [this] { installerConfig()->installDir = m_dirEdit->text().trimmed(); });
+            [this] { installerConfig()->installDir = FolderFieldText::folder(m_dirEdit->text()); });
 
     connect(m_installButton, &QPushButton::clicked, this, &StartingWidget::startInstall);
 }
@@ -184,8 +204,10 @@ void StartingWidget::setAdvancedShown(bool shown)
 
 void StartingWidget::browseInstallDir()
 {
-    const QString picked = QFileDialog::getExistingDirectory(this, tr("Select install dir"),
-                                                             QString(), QFileDialog::ShowDirsOnly);
+    // Opens where the field points, or as near to it as exists.
+    const QString picked = QFileDialog::getExistingDirectory(
+        this, tr("Select install dir"),
+        FolderFieldText::nearestExisting(installerConfig()->installDir), QFileDialog::ShowDirsOnly);
     if (picked.isEmpty())
         return;
     const QDir pickedDir(picked);
@@ -194,7 +216,7 @@ void StartingWidget::browseInstallDir()
         return;
 
     const QString installDir = pickedDir.absoluteFilePath(installerConfig()->productName);
-    m_dirEdit->setText(installDir);
+    m_dirEdit->setText(FolderFieldText::shown(installDir));
     installerConfig()->installDir = installDir;
 }
 
@@ -206,6 +228,11 @@ void StartingWidget::startInstall()
     if (!installDirUsable()) {
         revealInstallDir();
         ToastLabel::showText(tr("Invalid install dir."), this, noticeMs, QString());
+        return;
+    }
+    const QString problem = installDirProblem();
+    if (!problem.isEmpty()) {
+        refuseInstallDir(problem);
         return;
     }
     if (!enoughSpace()) {
@@ -229,7 +256,7 @@ bool StartingWidget::endRunningProduct()
 
     const int answer = Messagebox::question(
         this, tr("Prompt"),
-        tr("The %1 is running, are you sure to terminate it?").arg(config->productText),
+        tr("The %1 is running, are you sure to terminate it?").arg(config->displayName()),
         QDialogButtonBox::Yes | QDialogButtonBox::No, QDialogButtonBox::No, {});
     if (answer != QDialogButtonBox::Yes)
         return false;
@@ -240,7 +267,7 @@ bool StartingWidget::endRunningProduct()
     if (pid != 0 && !terminateProcess(pid)) {
         Messagebox::question(this, tr("Prompt"),
                              tr("The %1 cannot be terminated, please terminate it manually.")
-                                 .arg(config->productText),
+                                 .arg(config->displayName()),
                              QDialogButtonBox::Ok, QDialogButtonBox::Ok, {});
         return false;
     }
@@ -262,6 +289,45 @@ bool StartingWidget::installDirUsable()
     if (dir.isRoot())
         return false;
     return dir.cdUp();
+}
+
+QString StartingWidget::installDirProblem() const
+{
+    const InstallerConfig *config = installerConfig();
+    const QString installDir = config->installDir;
+    // The product's own files at the top of the folder are known before the
+    // package is: a folder that leaves no room for them is refused now, not
+    // after the download.
+    const QString tooDeep = PathLength::problem(
+        installDir, { config->programName, QStringLiteral("uninst.exe"), InstallLog::fileName() });
+    if (!tooDeep.isEmpty())
+        return tooDeep;
+
+    // A real probe, as for the default folder: rights on Windows are more
+    // than what QFileInfo can tell, and a folder the user may not write is
+    // otherwise found only once the whole package is downloaded.
+    if (canInstallInto(installDir))
+        return QString();
+    const QString shown = QDir::toNativeSeparators(installDir);
+    // The user's own folder is worth naming only where it would work.
+    const QString base = ownInstallBase();
+    const QString own
+        = base.isEmpty() ? QString() : QDir(base).absoluteFilePath(config->productName);
+    if (own.isEmpty() || QDir(own) == QDir(installDir) || !canInstallInto(own))
+        return tr("You cannot create or write the folder %1. Choose another folder, or run the "
+                  "installer as administrator.")
+            .arg(shown);
+    return tr("You cannot create or write the folder %1. Choose a folder of your own, such as "
+              "%2, or run the installer as administrator.")
+        .arg(shown, QDir::toNativeSeparators(own));
+}
+
+void StartingWidget::refuseInstallDir(const QString &problem)
+{
+    qWarning().noquote() << "Install folder refused:" << problem;
+    revealInstallDir();
+    Messagebox::question(this, tr("Prompt"), problem, QDialogButtonBox::Ok, QDialogButtonBox::Ok,
+                         {});
 }
 
 bool StartingWidget::enoughSpace()

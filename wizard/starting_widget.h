@@ -30,6 +30,10 @@ private:
     void startInstall();
     bool endRunningProduct();
     bool installDirUsable();
+    // Why the install folder cannot take the product (too deep for the
+    // system, or not to be created or written by this user), or empty.
+    QString installDirProblem() const;
+    void refuseInstallDir(const QString &problem);
     bool enoughSpace();
     // False when the folder holds someone else's files and the user would
     // rather not install there.

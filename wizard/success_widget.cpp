@@ -16,7 +16,7 @@ SuccessWidget::SuccessWidget(QWidget *parent)
         = buildResultPage(this, tr("Install successfully"), "success", tr("Launch"), "launch");
     launch->setAccessibleName(tr("Launch"));
     launch->setAccessibleDescription(
-        tr("Starts %1 and closes the installer").arg(installerConfig()->productText));
+        tr("Starts %1 and closes the installer").arg(installerConfig()->displayName()));
     connect(launch, &QPushButton::clicked, this, &SuccessWidget::launchProduct);
 }
 

@@ -7,6 +7,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 
 namespace {
 
@@ -40,21 +41,58 @@ bool placeShortcut(const Shortcut &shortcut, QString *linkPath = nullptr)
     return !folder.isEmpty() && RegistrationApplier::writeShortcut(path, shortcut);
 }
 
+// The appliers tell why a write failed (the file, the key, the system's
+// reason) through the message log. While one registration runs, what they
+// tell on its thread also goes to its report, the installation's log.
+class FailuresToReport
+{
+public:
+    explicit FailuresToReport(const RegistrationReport &report)
+    {
+        if (!report)
+            return;
+        s_report = &report;
+        s_thread = QThread::currentThread();
+        s_previous = qInstallMessageHandler(forward);
+    }
+    ~FailuresToReport()
+    {
+        if (!s_report)
+            return;
+        qInstallMessageHandler(s_previous);
+        s_report = nullptr;
+    }
+    FailuresToReport(const FailuresToReport &) = delete;
+    FailuresToReport &operator=(const FailuresToReport &) = delete;
+
+private:
+    static void forward(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        if (s_report && type == QtWarningMsg && QThread::currentThread() == s_thread
+            && text.startsWith(QLatin1String("Registration:")))
+            (*s_report)(text);
+        if (s_previous)
+            s_previous(type, context, text);
+    }
+
+    static inline const RegistrationReport *s_report = nullptr;
+    static inline QThread *s_thread = nullptr;
+    static inline QtMessageHandler s_previous = nullptr;
+};
+
 } // namespace
 
 bool registerInstallation(const InstallerConfig &config, const RegistrationReport &report)
 {
     const RegistrationPlan plan = buildRegistrationPlan(config);
+    const FailuresToReport failures(report);
     const auto tell = [&report](const QString &what, bool written) {
         if (report)
             report(QStringLiteral("Registration: %1: %2")
                        .arg(what, written ? QStringLiteral("written") : QStringLiteral("failed")));
     };
-    for (const QString &problem : plan.problems) {
-        qWarning().noquote() << "Registration:" << problem;
-        if (report)
-            report(QStringLiteral("Registration: skipped: ") + problem);
-    }
+    for (const QString &problem : plan.problems)
+        qWarning().noquote() << "Registration: skipped:" << problem;
 
     // Every step is tried whatever the one before did: a missing protocol
     // must not cost the user the shortcuts.
@@ -75,12 +113,9 @@ bool registerInstallation(const InstallerConfig &config, const RegistrationRepor
         // The Startup link starts the product only with the computer.
         launcherWritten = launcherWritten || (written && shortcut.place != ShortcutPlace::Startup);
     }
-    if (!launcherWritten) {
-        qWarning().noquote() << "Registration: no shortcut starts" << config.displayName();
-        if (report)
-            report(QStringLiteral("Registration: no shortcut starts the product; it starts only "
-                                  "from its folder"));
-    }
+    if (!launcherWritten)
+        qWarning().noquote() << "Registration: no shortcut starts the product; it starts only "
+                                "from its folder";
     return launcherWritten;
 }
 

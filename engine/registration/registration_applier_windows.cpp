@@ -4,6 +4,7 @@
 #include "engine/registration/registration_applier.h"
 
 #include "config/native_path.h"
+#include "platform/system_error.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/shell_links.h"
 
@@ -101,8 +102,11 @@ bool writeShortcut(const QString &linkPath, const Shortcut &shortcut)
     details.description = shortcut.description.toStdWString();
     const bool ok = platform::createShellLink(toNativePath(linkPath), toNativePath(shortcut.target),
                                               shortcut.arguments.toStdWString(), details);
-    if (!ok)
-        qWarning().noquote() << "Registration: could not save the shortcut" << linkPath;
+    if (!ok) {
+        const QString reason = fromNativeText(platform::errorText(platform::lastError()));
+        qWarning().noquote() << "Registration: could not save the shortcut" << linkPath << "-"
+                             << reason;
+    }
     return ok;
 }
 

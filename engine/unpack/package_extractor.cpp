@@ -3,6 +3,7 @@
 #include "engine/unpack/archive_index.h"
 
 #include "config/native_path.h"
+#include "engine/platform_helpers.h"
 #include "platform/new_file.h"
 
 #include <QByteArray>
@@ -49,7 +50,10 @@ PackageExtractor::PackageExtractor(const QString &zipPath, const ArchiveIndex &i
 
 PackageExtractor::Result PackageExtractor::fail(Result result, const QString &message)
 {
-    m_message = message;
+    // The system's own reason, where a file operation gave one, for the log
+    // and for support.
+    m_message = m_reason.isEmpty() ? message
+                                   : message + QStringLiteral(" (") + m_reason + QLatin1Char(')');
     return result;
 }
 
@@ -64,7 +68,7 @@ bool PackageExtractor::ensureFolder(const QString &relativePath)
     if (!existing.isDir() || existing.isSymLink()) {
         // Everything below the folder is the installer's own and holds no
         // link yet, so the parents made here are real folders.
-        if (!QDir().mkpath(path) || QFileInfo(path).isSymLink())
+        if (!makeFolders(path, &m_reason) || QFileInfo(path).isSymLink())
             return false;
     }
     m_lastFolder = relativePath;
@@ -105,6 +109,7 @@ PackageExtractor::Result PackageExtractor::run()
         platform::FileFailure failure = platform::FileFailure::None;
         const auto out = platform::createNewFile(nativePath(path), fileMode(entry.mode), &failure);
         if (out < 0) {
+            m_reason = lastSystemError();
             return failure == platform::FileFailure::DiskFull
                 ? fail(DiskFull,
                        tr("The disk is full: \"%1\" could not be written.").arg(entry.path))
@@ -131,16 +136,20 @@ PackageExtractor::Result PackageExtractor::run()
                 break;
             }
             failure = platform::writeAll(out, buffer.constData(), std::size_t(length));
-            if (failure != platform::FileFailure::None)
+            if (failure != platform::FileFailure::None) {
+                m_reason = lastSystemError();
                 break;
+            }
             crc = crc32(crc, reinterpret_cast<const Bytef *>(buffer.constData()), uInt(length));
             written += quint64(length);
             if (m_progress)
                 m_progress(quint64(length), entry.path);
         }
         const platform::FileFailure closed = platform::closeFile(out);
-        if (failure == platform::FileFailure::None)
+        if (failure == platform::FileFailure::None && closed != platform::FileFailure::None) {
+            m_reason = lastSystemError();
             failure = closed;
+        }
         in.close();
         if (failure == platform::FileFailure::DiskFull)
             return fail(DiskFull,

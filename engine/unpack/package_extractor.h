@@ -43,5 +43,6 @@ private:
     Progress m_progress;
     const std::atomic<bool> *m_cancelled = nullptr;
     QString m_message;
+    QString m_reason; // the system's, for the failure at hand
     QString m_lastFolder;
 };

@@ -1,5 +1,6 @@
 #include "engine/unpack/unzip_worker.h"
 
+#include "config/path_length.h"
 #include "engine/install_error.h"
 #include "engine/install_log.h"
 #include "engine/platform_helpers.h"
@@ -21,6 +22,16 @@ namespace {
 // Unpacking writes every byte; placing only renames. The bar gives each its
 // share of the time it takes.
 constexpr double unpackShare = 0.9;
+
+// Whether the installed tree, this run's log beside it included, stays within
+// the paths the system can start programs from.
+QString pathLengthProblem(const QString &installFolder, const ArchiveIndex &index)
+{
+    QStringList paths { InstallLog::fileName() };
+    for (const ArchiveEntry &entry : index.entries())
+        paths << entry.path;
+    return PathLength::problem(installFolder, paths);
+}
 
 } // namespace
 
@@ -89,6 +100,11 @@ void UnzipWorker::doWork(const QString &zip_file_name, qulonglong bytes_total,
     const QString missing = index.missingTopLevelFile(m_requiredFiles);
     if (!missing.isEmpty()) {
         finish(UnzipFailed, tr("The install package is incomplete: it lacks %1.").arg(missing));
+        return;
+    }
+    const QString tooDeep = pathLengthProblem(installFolder, index);
+    if (!tooDeep.isEmpty()) {
+        finish(PathTooLong, tooDeep);
         return;
     }
 

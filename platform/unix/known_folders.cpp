@@ -18,6 +18,11 @@ NativeString userProgramFilesFolder()
     return NativeString();
 }
 
+NativeString systemFolder()
+{
+    return NativeString();
+}
+
 bool canCreateFolderIn(const NativeString &folder)
 {
     if (folder.empty())

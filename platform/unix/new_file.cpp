@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -43,6 +44,11 @@ FileFailure writeAll(NativeFile file, const void *data, std::size_t size)
         size -= static_cast<std::size_t>(written);
     }
     return FileFailure::None;
+}
+
+bool createFolder(const NativeString &path)
+{
+    return ::mkdir(path.c_str(), 0755) == 0;
 }
 
 FileFailure closeFile(NativeFile file)

@@ -42,6 +42,13 @@ NativeString userProgramFilesFolder()
     return localAppData.empty() ? std::wstring() : localAppData + L"\\Programs";
 }
 
+NativeString systemFolder()
+{
+    wchar_t buffer[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(buffer, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
+}
+
 bool canCreateFolderIn(const NativeString &folder)
 {
     if (folder.empty())

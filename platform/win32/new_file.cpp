@@ -45,6 +45,11 @@ FileFailure writeAll(NativeFile file, const void *data, std::size_t size)
     return FileFailure::None;
 }
 
+bool createFolder(const NativeString &path)
+{
+    return CreateDirectoryW(path.c_str(), nullptr) != 0;
+}
+
 FileFailure closeFile(NativeFile file)
 {
     return CloseHandle(reinterpret_cast<HANDLE>(file)) ? FileFailure::None

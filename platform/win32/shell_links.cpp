@@ -45,38 +45,48 @@ template<typename Interface> void release(Interface *&object)
     object = nullptr;
 }
 
+// The steps of createShellLink; the first failure's result, or S_OK.
+HRESULT saveShellLink(const std::wstring &linkPath, const std::wstring &targetPath,
+                      const std::wstring &arguments, const ShellLinkDetails &details)
+{
+    ComScope com;
+    IShellLinkW *link = nullptr;
+    HRESULT result = CoCreateInstance(shellLinkClass, nullptr, CLSCTX_INPROC_SERVER,
+                                      shellLinkInterface, reinterpret_cast<void **>(&link));
+    if (FAILED(result))
+        return result;
+
+    // A link without its target is worthless, so a failed SetPath is a
+    // failure; so is a link file that could not be saved.
+    result = link->SetPath(targetPath.c_str());
+    if (SUCCEEDED(result))
+        result = link->SetArguments(arguments.c_str());
+    if (SUCCEEDED(result) && !details.workingFolder.empty())
+        result = link->SetWorkingDirectory(details.workingFolder.c_str());
+    if (SUCCEEDED(result) && !details.iconPath.empty())
+        link->SetIconLocation(details.iconPath.c_str(), 0);
+    if (SUCCEEDED(result) && !details.description.empty())
+        link->SetDescription(details.description.c_str());
+    IPersistFile *file = nullptr;
+    if (SUCCEEDED(result))
+        result = link->QueryInterface(persistFileInterface, reinterpret_cast<void **>(&file));
+    if (SUCCEEDED(result))
+        result = file->Save(linkPath.c_str(), TRUE);
+    release(file);
+    release(link);
+    return result;
+}
+
 } // namespace
 
 bool createShellLink(const std::wstring &linkPath, const std::wstring &targetPath,
                      const std::wstring &arguments, const ShellLinkDetails &details)
 {
-    ComScope com;
-    IShellLinkW *link = nullptr;
-    if (FAILED(CoCreateInstance(shellLinkClass, nullptr, CLSCTX_INPROC_SERVER, shellLinkInterface,
-                                reinterpret_cast<void **>(&link))))
-        return false;
-
-    // A link without its target is worthless, so a failed SetPath is a
-    // failure; so is a link file that could not be saved.
-    bool saved = SUCCEEDED(link->SetPath(targetPath.c_str()))
-        && SUCCEEDED(link->SetArguments(arguments.c_str()))
-        && (details.workingFolder.empty()
-            || SUCCEEDED(link->SetWorkingDirectory(details.workingFolder.c_str())));
-    if (saved && !details.iconPath.empty())
-        link->SetIconLocation(details.iconPath.c_str(), 0);
-    if (saved && !details.description.empty())
-        link->SetDescription(details.description.c_str());
-    IPersistFile *file = nullptr;
-    if (saved
-        && SUCCEEDED(
-            link->QueryInterface(persistFileInterface, reinterpret_cast<void **>(&file)))) {
-        saved = SUCCEEDED(file->Save(linkPath.c_str(), TRUE));
-    } else {
-        saved = false;
-    }
-    release(file);
-    release(link);
-    return saved;
+    const HRESULT result = saveShellLink(linkPath, targetPath, arguments, details);
+    // Set once COM is done with this thread, so that nothing overwrites it.
+    if (FAILED(result))
+        SetLastError(static_cast<DWORD>(result));
+    return SUCCEEDED(result);
 }
 
 bool readShellLink(const std::wstring &linkPath, std::wstring *targetPath, std::wstring *arguments,

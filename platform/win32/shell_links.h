@@ -16,8 +16,9 @@ struct ShellLinkDetails
 // Saves a shell link (.lnk) at linkPath that starts targetPath with
 // arguments. True only when the link file was written with its target,
 // arguments and working folder; an icon or description the shell refuses
-// only costs the looks. Initialises COM for the calling thread when nobody
-// has done so yet.
+// only costs the looks. On failure the failing call's HRESULT is left for
+// lastError() (platform/system_error.h). Initialises COM for the calling
+// thread when nobody has done so yet.
 bool createShellLink(const std::wstring &linkPath, const std::wstring &targetPath,
                      const std::wstring &arguments, const ShellLinkDetails &details = {});
 

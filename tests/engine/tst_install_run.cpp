@@ -1,6 +1,7 @@
 // The road of one installation without a widget: the engine's road object
 // downloads from a local server, places, registers and cleans up on its
-// own, and a failed run takes away what it made but keeps its log.
+// own, and a failed run takes away what it made but keeps its log while it
+// lasts.
 #include "engine/install_error.h"
 #include "engine/install_run.h"
 #include "engine/registration/earlier_installation.h"
@@ -12,6 +13,8 @@
 #include "support/zip_builder.h"
 
 #include <QtTest>
+
+#include <functional>
 
 class TestInstallRun : public QObject
 {
@@ -28,8 +31,10 @@ private slots:
 
 private:
     // Runs config to its end; the stages it went through come back in stages.
+    // atEnd runs after the run's end, before the run object goes.
     int run(const InstallerConfig &config, QList<InstallRun::Stage> *stages,
-            QString *logPath = nullptr, QString *message = nullptr);
+            QString *logPath = nullptr, QString *message = nullptr,
+            const std::function<void()> &atEnd = {});
     QStringList leftInTemp() const;
 
     std::unique_ptr<TemporaryHome> m_home;
@@ -69,7 +74,7 @@ void TestInstallRun::cleanup()
 }
 
 int TestInstallRun::run(const InstallerConfig &config, QList<InstallRun::Stage> *stages,
-                        QString *logPath, QString *message)
+                        QString *logPath, QString *message, const std::function<void()> &atEnd)
 {
     InstallRun run(config);
     run.setJournalFolder(m_home->path() + QStringLiteral("/journals"));
@@ -96,6 +101,8 @@ int TestInstallRun::run(const InstallerConfig &config, QList<InstallRun::Stage> 
         qWarning("unpacking ended at %f of the package", fraction[1]);
     if (logPath)
         *logPath = run.logPath();
+    if (atEnd)
+        atEnd();
     return result;
 }
 
@@ -136,18 +143,21 @@ void TestInstallRun::failedRunTakesAwayWhatItMade()
     m_config.packageUrl = m_server.url(QStringLiteral("/incomplete.zip")).toString();
     QList<InstallRun::Stage> stages;
     QString logPath;
-    QCOMPARE(run(m_config, &stages, &logPath), int(UnzipFailed));
-
+    // While the run lasts, only its folder with the log stays, for the user
+    // to hand on; the folder goes with the run, as the installer ends.
+    const auto whileItLasts = [&] {
+        QCOMPARE(leftInTemp().size(), 1);
+        QCOMPARE(QFileInfo(logPath).absolutePath(),
+                 QDir(m_temp->path()).absoluteFilePath(leftInTemp().value(0)));
+        QCOMPARE(QDir(QFileInfo(logPath).absolutePath()).entryList(QDir::Files),
+                 QStringList { QFileInfo(logPath).fileName() });
+        QVERIFY(TestFiles::readFile(logPath).contains("Installation failed (7)"));
+    };
+    QCOMPARE(run(m_config, &stages, &logPath, nullptr, whileItLasts), int(UnzipFailed));
+    QCOMPARE(leftInTemp(), QStringList());
     QVERIFY(!QFileInfo::exists(m_home->path() + QStringLiteral("/Programs")));
     QCOMPARE(QDir(m_home->path() + QStringLiteral("/journals")).entryList(QDir::Files),
              QStringList());
-    // Only the run folder with its log stays, for the user to hand on.
-    QCOMPARE(leftInTemp().size(), 1);
-    QCOMPARE(QFileInfo(logPath).absolutePath(),
-             QDir(m_temp->path()).absoluteFilePath(leftInTemp().value(0)));
-    QCOMPARE(QDir(QFileInfo(logPath).absolutePath()).entryList(QDir::Files),
-             QStringList { QFileInfo(logPath).fileName() });
-    QVERIFY(TestFiles::readFile(logPath).contains("Installation failed (7)"));
 }
 
 void TestInstallRun::olderSignedPackageIsNotReplayed()

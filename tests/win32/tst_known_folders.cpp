@@ -1,5 +1,5 @@
 // The Program Files folder as the shell gives it, the user's own programs
-// folder, and the probe that decides between them.
+// folder, the probe that decides between them, and the system folder.
 #include "check.h"
 #include "platform/known_folders.h"
 
@@ -46,6 +46,11 @@ int wmain()
     CHECK(!platform::canCreateFolderIn(file));
     DeleteFileW(file.c_str());
     CHECK(!platform::canCreateFolderIn(std::wstring()));
+
+    // The system folder holds Notepad, the failure page's way to show a log.
+    const std::wstring system = platform::systemFolder();
+    CHECK(!system.empty());
+    CHECK(GetFileAttributesW((system + L"\\notepad.exe").c_str()) != INVALID_FILE_ATTRIBUTES);
     CoUninitialize();
     return check::finish("tst_known_folders");
 }

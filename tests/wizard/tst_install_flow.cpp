@@ -5,6 +5,7 @@
 
 #include "wizard_harness.h"
 
+#include "engine/install_log.h"
 #include "engine/registration/earlier_installation.h"
 #include "engine/registration/registration.h"
 #include "support/http_test_server.h"
@@ -18,14 +19,18 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFrame>
+#include <QLineEdit>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProgressBar>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -57,6 +62,7 @@ private slots:
     void damagedPackageFails();
     void uncreatableInstallDirCopiesNothing();
     void packageNamedDotDotStaysInTheRunFolder();
+    void tooDeepFolderIsRefusedOnStartPage();
     void slideshowCyclesThroughThreePictures();
     void folderWithOtherFilesAsksFirst_data();
     void folderWithOtherFilesAsksFirst();
@@ -64,13 +70,16 @@ private slots:
     void productWithoutShortcutIsPointedOut();
     void packageWithoutProgramFails();
     void progressFillsTheSecondHalfWhileUnpacking();
+    void shippedSampleSettingsFitThisSystem();
 
 private:
     // Makes the product (the fake program under programName plus data
     // files) and packs it.
     bool makeProduct();
     QString serveFile(const QString &name, const QByteArray &body);
-    bool runInstall();
+    // Runs the wizard from the start page to a result page; afterStart runs
+    // once the start page has let the installation begin.
+    bool runInstall(const std::function<void()> &afterStart = {});
     QString tempFolder() const { return temporaryFolder(m_home); }
 
     const TemporaryHome &m_home;
@@ -139,10 +148,12 @@ QString TstInstallFlow::serveFile(const QString &name, const QByteArray &body)
 }
 
 // Agrees, presses "Install now" and waits for a result page.
-bool TstInstallFlow::runInstall()
+bool TstInstallFlow::runInstall(const std::function<void()> &afterStart)
 {
     m_wizard.show();
     m_wizard.agreeAndInstall();
+    if (afterStart)
+        afterStart();
     return QTest::qWaitFor(
         [this] {
             const int page = m_wizard.currentPage();
@@ -176,6 +187,10 @@ void TstInstallFlow::fullInstallSucceedsAndLaunches()
         QStringLiteral("Registration: uninstall entry"),
         QStringLiteral("Installation succeeded"),
     };
+    // Lines end the system's way (CRLF for Notepads before Windows 10 1809).
+#ifdef Q_OS_WIN
+    QCOMPARE(log.count(QStringLiteral("\r\n")), log.count(QLatin1Char('\n')));
+#endif
     for (const QString &line : expectedLines)
         QVERIFY2(log.contains(line), qPrintable(line));
     QVERIFY(
@@ -295,25 +310,54 @@ void TstInstallFlow::damagedPackageFails()
 void TstInstallFlow::uncreatableInstallDirCopiesNothing()
 {
     // The folder's parent exists, but the folder's own name is taken by a
-    // file, so the folder cannot be made.
+    // file once the start page has checked it, so the folder cannot be made.
     const QString blocker = QDir(m_home.path()).absoluteFilePath(QStringLiteral("blocked"));
-    QVERIFY(writeFile(blocker, "keep me"));
     installerConfig()->installDir = blocker;
     installerConfig()->packageUrl = serveFile(QStringLiteral("velmar.zip"), m_package);
     MessageBoxAnswerer answerer(QStringLiteral("OK"));
 
-    QVERIFY(runInstall());
+    bool blocked = false;
+    QVERIFY(runInstall([&] { blocked = writeFile(blocker, "keep me"); }));
+    QVERIFY(blocked);
 
     QCOMPARE(m_wizard.currentPage(), int(FailurePage));
     QCOMPARE(answerer.texts(),
              QStringList { QStringLiteral("Failed to install(Target dir is not exist.)") });
     QCOMPARE(readFile(blocker), QByteArray("keep me"));
+    // The log names the folder and the system's reason.
+    const QString log = TestFiles::readText(InstallLog::latestPath());
+    QVERIFY2(log.contains(QRegularExpression(
+                 QStringLiteral("Could not create the install folder: %1: \\w")
+                     .arg(QRegularExpression::escape(QDir::toNativeSeparators(blocker))))),
+             qPrintable(log));
     // No file of the product reached any folder of the home.
     QDirIterator it(m_home.path(), { installerConfig()->programName }, QDir::Files,
                     QDirIterator::Subdirectories);
     QVERIFY(!it.hasNext());
     // The page shut its worker thread down again.
     QCOMPARE(m_wizard.page<InstallWidget>()->findChildren<QThread *>().size(), 0);
+}
+
+void TstInstallFlow::tooDeepFolderIsRefusedOnStartPage()
+{
+#ifndef Q_OS_WIN
+    QSKIP("the 260-character limit is Windows' own");
+#endif
+    // Names of 200 and 60 characters: the folder alone is too deep.
+    const QString parent = m_home.path() + QLatin1Char('/') + QString(200, 'd');
+    QVERIFY(QDir().mkpath(parent));
+    installerConfig()->installDir = parent + QLatin1Char('/') + QString(60, 'e');
+    installerConfig()->packageUrl = serveFile(QStringLiteral("velmar.zip"), m_package);
+    MessageBoxAnswerer answerer(QStringLiteral("OK"));
+    m_wizard.show();
+    // The field shows the folder the system's way.
+    QCOMPARE(m_wizard.child<QLineEdit>("dir_edit")->text(),
+             QDir::toNativeSeparators(installerConfig()->installDir));
+    m_wizard.agreeAndInstall();
+    QTRY_COMPARE(answerer.count(), 1);
+    QVERIFY2(answerer.texts().first().contains(QStringLiteral(" 260 characters")),
+             qPrintable(answerer.texts().first()));
+    QCOMPARE(m_server->requestCount(QStringLiteral("/velmar.zip")), 0);
 }
 
 void TstInstallFlow::packageNamedDotDotStaysInTheRunFolder()
@@ -434,6 +478,13 @@ void TstInstallFlow::productWithoutShortcutIsPointedOut()
              QStringList { QStringLiteral("Velmar Test is installed, but no shortcut to it could "
                                           "be created. Start it from the folder %1.")
                                .arg(config->installDir) });
+    // The log beside the product says which file failed and why.
+    const QDir folder(config->installDir);
+    const QString log = TestFiles::readText(
+        folder.filePath(folder.entryList({ QStringLiteral("*.log") }).value(0)));
+    QVERIFY2(log.contains(QRegularExpression(QStringLiteral("could not write the shortcut %1 - \\w")
+                                                 .arg(QRegularExpression::escape(blocker)))),
+             qPrintable(log));
 #endif
 }
 
@@ -484,5 +535,16 @@ void TstInstallFlow::progressFillsTheSecondHalfWhileUnpacking()
     QVERIFY(std::any_of(values.cbegin(), values.cend(), [](int v) { return v > 50 && v < 100; }));
 }
 
+void TstInstallFlow::shippedSampleSettingsFitThisSystem()
+{
+    // The sample beside the built program names the program as this system
+    // does, or it installs nothing.
+    const QSettings sample(TestPaths::outputDir() + QStringLiteral("/settings.ini"),
+                           QSettings::IniFormat);
+    QCOMPARE(sample.value(QStringLiteral("programName")).toString(),
+             QStringLiteral("Velmar") + QLatin1String(programSuffix));
+}
+
 WIZARD_TEST_MAIN(TstInstallFlow)
+
 #include "tst_install_flow.moc"

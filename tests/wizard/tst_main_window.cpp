@@ -1,5 +1,7 @@
 // The main window: construction, the page flow, refusing to close during the
 // installation, the system bar's corner and the missing package address.
+#include "wizard_harness.h"
+
 #include "config/installer_config.h"
 #include "toolkit/push_button.h"
 #include "toolkit/system_bar.h"
@@ -18,6 +20,11 @@
 class TestMainWindow : public QObject
 {
     Q_OBJECT
+
+public:
+    // The runs the page flow starts keep their journals, logs and downloads
+    // in the test's own home and temporary folder.
+    explicit TestMainWindow(const TemporaryHome &) { }
 
 private slots:
     void init();
@@ -308,5 +315,5 @@ void TestMainWindow::pageStyleFollowsShownPages()
     qApp->setStyleSheet(QString());
 }
 
-QTEST_MAIN(TestMainWindow)
+WIZARD_TEST_MAIN(TestMainWindow)
 #include "tst_main_window.moc"

@@ -4,6 +4,8 @@
 #include "config/startup_environment.h"
 #include "wizard_harness.h"
 
+#include "engine/install_log.h"
+#include "support/message_box_answerer.h"
 #include "support/test_files.h"
 #include "support/test_paths.h"
 
@@ -33,6 +35,7 @@ private slots:
     void launchClosesEvenWithoutProduct();
     void supportOpensPageEveryTime();
     void emptySupportUrlOpensNothing();
+    void viewLogFallsBackOnTheTextEditor();
 
 private:
     const TemporaryHome &m_home;
@@ -112,6 +115,55 @@ void TstResultPages::emptySupportUrlOpensNothing()
     m_wizard.show();
     m_wizard.child<QPushButton>("support")->click();
     QVERIFY(m_openedUrls.isEmpty());
+}
+
+void TstResultPages::viewLogFallsBackOnTheTextEditor()
+{
+    InstallLog log;
+    QVERIFY(QDir().mkpath(m_home.path() + QStringLiteral("/run")));
+    QVERIFY(log.open(m_home.path() + QStringLiteral("/run/installer.log")));
+    log.write(QStringLiteral("the story"));
+    log.close();
+    // The default editor for plain text, as xdg-mime names it; the offscreen
+    // platform has no handler for local files, as a system without an
+    // association for ".log".
+    const QString bin = m_home.path() + QStringLiteral("/bin");
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin) + ':' + path);
+    QVERIFY(TestFiles::writeFile(
+        bin + QStringLiteral("/xdg-mime"),
+        "#!/bin/sh\n[ \"$*\" = 'query default text/plain' ] && echo ed.desktop",
+        TestFiles::executable()));
+    installerConfig()->packageUrl.clear(); // straight to the failure page
+    m_wizard.show();
+    auto *viewLog = m_wizard.child<QPushButton>("view_log");
+
+    // Without the editor's launcher nothing opens it: the user learns where
+    // the copy that outlives the installer is.
+    MessageBoxAnswerer answerer(QStringLiteral("OK"));
+    viewLog->click();
+    const QString copy = QDir::temp().absoluteFilePath(QStringLiteral("Velmar-installer.log"));
+    QCOMPARE(answerer.texts(),
+             QStringList { QStringLiteral("No program could open the installation log. You find "
+                                          "it at %1.")
+                               .arg(QDir::toNativeSeparators(copy)) });
+    QVERIFY(TestFiles::readText(copy).contains(QStringLiteral("the story")));
+
+    const QString record = m_home.path() + QStringLiteral("/opened.txt");
+    QVERIFY(TestFiles::writeFile(bin + QStringLiteral("/ed"),
+                                 "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + record.toUtf8(),
+                                 TestFiles::executable()));
+    QVERIFY(TestFiles::writeFile(m_home.dataHome() + QStringLiteral("/applications/ed.desktop"),
+                                 "[Desktop Entry]\nExec=" + bin.toUtf8() + "/ed -n %i %F\n"));
+    viewLog->click();
+    qputenv("PATH", path);
+    QTRY_COMPARE_WITH_TIMEOUT(TestFiles::readText(record), "-n\n" + copy + '\n', 20000);
+    // The system's handler, where there is one, comes first.
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
+    viewLog->click();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(m_openedUrls, QList<QUrl> { QUrl::fromLocalFile(copy) });
+    QCOMPARE(answerer.count(), 1);
 }
 
 WIZARD_TEST_MAIN(TstResultPages)

@@ -3,10 +3,14 @@
 
 #include "wizard_harness.h"
 
+#include "wizard/folder_field_text.h"
+
 #include "support/http_test_server.h"
 #include "support/message_box_answerer.h"
+#include "support/test_files.h"
 #include "support/test_paths.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFrame>
@@ -17,6 +21,8 @@
 #include <QUrl>
 
 #include <limits>
+
+#include <unistd.h>
 
 class TstStartingWidget : public QObject
 {
@@ -41,10 +47,15 @@ private slots:
     void advancedPanelResizesWindow();
     void browsedFolderGetsProductName();
     void browsedDriveRootChangesNothing();
+    void folderFieldText_data();
+    void folderFieldText();
+    void pastedFolderTakenAndBrowsedFrom();
     void typedFolderIsUsedByInstallButton();
     void unusableFolderIsRefused_data();
     void unusableFolderIsRefused();
     void tooLittleSpaceIsRefused();
+    void unwritableFolderIsRefusedBeforeDownload_data();
+    void unwritableFolderIsRefusedBeforeDownload();
     void runningProductKeptWhenNotConfirmed_data();
     void runningProductKeptWhenNotConfirmed();
     void runningProductEndedWhenConfirmed();
@@ -192,6 +203,53 @@ void TstStartingWidget::browsedDriveRootChangesNothing()
     QCOMPARE(m_wizard.child<QLineEdit>("dir_edit")->text(), before);
 }
 
+void TstStartingWidget::folderFieldText_data()
+{
+    // Both systems' rules, on either: what is typed or pasted (Explorer's
+    // "Copy as path" quotes it), the folder it names, and the field's form.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("windows");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("copied as path") << " \" C:\\Pro gram\\X\" " << true << "C:/Pro gram/X";
+    QTest::newRow("one pair only") << "\"\"D:\\X\"" << true << "\"D:/X";
+    QTest::newRow("unix backslash") << "\"/a\\b\"" << false << "/a\\b";
+}
+
+void TstStartingWidget::folderFieldText()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, windows);
+    QFETCH(QString, folder);
+    const auto system = windows ? SingleName::System::Windows : SingleName::System::Unix;
+    QCOMPARE(FolderFieldText::folder(text, system), folder);
+    QCOMPARE(FolderFieldText::shown(folder, system).contains(QLatin1Char('/')), !windows);
+}
+
+void TstStartingWidget::pastedFolderTakenAndBrowsedFrom()
+{
+    m_wizard.show();
+    QTest::mouseClick(m_wizard.child<QPushButton>("advanced"), Qt::LeftButton);
+    QTest::mouseClick(m_wizard.child<QCheckBox>("agree"), Qt::LeftButton);
+    const QString apps = scratch(QStringLiteral("browse/apps"));
+    QVERIFY(QDir().mkpath(apps));
+    auto *edit = m_wizard.child<QLineEdit>("dir_edit");
+    edit->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("\"%1/not/yet\" ").arg(apps));
+    edit->paste();
+    emit edit->editingFinished();
+    QCOMPARE(installerConfig()->installDir, apps + QStringLiteral("/not/yet"));
+    // The folder dialog opens at the nearest folder that exists.
+    QString openedAt;
+    QTimer::singleShot(50, [&openedAt] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            openedAt = dialog->directory().absolutePath();
+            dialog->reject();
+        }
+    });
+    QTest::mouseClick(m_wizard.child<QPushButton>("browser"), Qt::LeftButton);
+    QCOMPARE(openedAt, apps);
+}
+
 void TstStartingWidget::typedFolderIsUsedByInstallButton()
 {
     // The download never gets past its first bytes, so the run stays on the
@@ -290,6 +348,41 @@ void TstStartingWidget::tooLittleSpaceIsRefused()
     installerConfig()->bytesTotal = 0;
     QTest::mouseClick(m_wizard.child<QPushButton>("install"), Qt::LeftButton);
     QCOMPARE(m_wizard.currentPage(), int(ProgressPage));
+}
+
+void TstStartingWidget::unwritableFolderIsRefusedBeforeDownload_data()
+{
+    // All but the read-only folder stop root as well.
+    QTest::addColumn<QString>("installDir");
+    QTest::newRow("a file in its place") << scratch(QStringLiteral("taken"));
+    QTest::newRow("read-only parent") << scratch(QStringLiteral("closed/Velmar"));
+    QTest::newRow("system folder") << QStringLiteral("/proc/Velmar");
+}
+
+void TstStartingWidget::unwritableFolderIsRefusedBeforeDownload()
+{
+    QFETCH(QString, installDir);
+    HttpTestServer server;
+    QVERIFY(server.listen());
+    installerConfig()->packageUrl = server.url(QStringLiteral("/velmar.zip")).toString();
+    installerConfig()->installDir = installDir;
+    QVERIFY(TestFiles::writeFile(scratch(QStringLiteral("taken")), "a file"));
+    QVERIFY(QDir().mkpath(scratch(QStringLiteral("closed"))));
+    QFile::setPermissions(scratch(QStringLiteral("closed")), QFileDevice::ReadOwner);
+    if (QTest::currentDataTag() == QLatin1String("read-only parent") && ::geteuid() == 0)
+        QSKIP("running as root, whom permission bits do not stop");
+    m_wizard.show();
+    MessageBoxAnswerer answerer(QStringLiteral("OK"));
+    m_wizard.agreeAndInstall();
+
+    QCOMPARE(answerer.texts(),
+             QStringList { QStringLiteral("You cannot create or write the folder %1. Choose a "
+                                          "folder of your own, such as %2, or run the installer "
+                                          "as administrator.")
+                               .arg(installDir, m_home.dataHome() + QStringLiteral("/Velmar")) });
+    // Nothing was asked of the server; the field is shown for a correction.
+    QCOMPARE(server.requestCount(QStringLiteral("/velmar.zip")), 0);
+    QVERIFY(m_wizard.child<QFrame>("advanced_frame")->isVisible());
 }
 
 QProcess *TstStartingWidget::startRunningProduct()

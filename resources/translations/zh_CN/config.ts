@@ -28,4 +28,11 @@
         <translation>Windows 无法保存该名称</translation>
     </message>
 </context>
+<context>
+    <name>PathLength</name>
+    <message>
+        <source>The install folder %1 is too deep: the product&apos;s paths would be up to %2 characters long, and Windows cannot start programs from paths of %3 characters or more. Choose a shorter install folder.</source>
+        <translation>安装目录 %1 层级过深：产品的路径最长将达到 %2 个字符，而 Windows 无法从 %3 个字符或更长的路径启动程序。请选择更短的安装目录。</translation>
+    </message>
+</context>
 </TS>

@@ -83,6 +83,14 @@
         <source>Choose the install folder</source>
         <translation>选择安装目录</translation>
     </message>
+    <message>
+        <source>You cannot create or write the folder %1. Choose another folder, or run the installer as administrator.</source>
+        <translation>您无权创建或写入文件夹 %1。请选择其他文件夹，或以管理员身份运行安装程序。</translation>
+    </message>
+    <message>
+        <source>You cannot create or write the folder %1. Choose a folder of your own, such as %2, or run the installer as administrator.</source>
+        <translation>您无权创建或写入文件夹 %1。请选择您自己的文件夹（例如 %2），或以管理员身份运行安装程序。</translation>
+    </message>
 </context>
 <context>
     <name>InstallWidget</name>
@@ -171,6 +179,14 @@
     <message>
         <source>Opens the installation log for support</source>
         <translation>打开安装日志，以便提供给技术支持</translation>
+    </message>
+    <message>
+        <source>Install </source>
+        <translation>安装 </translation>
+    </message>
+    <message>
+        <source>No program could open the installation log. You find it at %1.</source>
+        <translation>没有程序能打开安装日志。日志位于 %1。</translation>
     </message>
 </context>
 </TS>

@@ -608,7 +608,8 @@ void TestUnzipWorker::limitsProgressSignals()
 void TestUnzipWorker::installsDeepPathsWhole()
 {
     // 20 folders of 98 bytes and a 25-byte file name: 2,005 bytes, every
-    // step within the file system's limit, nothing shortened.
+    // step within the file system's limit, nothing shortened where the
+    // system takes such paths.
     QString deep;
     for (int i = 0; i < 20; ++i)
         deep += QString(98, QChar('a' + i)) + QLatin1Char('/');
@@ -618,8 +619,18 @@ void TestUnzipWorker::installsDeepPathsWhole()
     zip.addFile(deep, "deep");
     QVERIFY(zip.write(zipPath()));
     const Outcome outcome = runWorker(zipPath(), 4, target());
+#ifdef Q_OS_WIN
+    // Windows starts nothing from a path of 260 characters or more: refused
+    // once the listing is read, with the limit in the message, before
+    // anything is placed.
+    QCOMPARE(outcome.results.first().first, int(PathTooLong));
+    QVERIFY2(outcome.results.first().second.contains(QStringLiteral(" 260 ")),
+             qPrintable(outcome.results.first().second));
+    QCOMPARE(treeOf(target()), QStringList());
+#else
     QCOMPARE(outcome.results.first().first, int(NoError));
     QCOMPARE(readFile(target() + QLatin1Char('/') + deep), QByteArray("deep"));
+#endif
 }
 
 void TestUnzipWorker::installsPackageWithDotTop()
