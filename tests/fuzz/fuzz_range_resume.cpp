@@ -76,6 +76,27 @@ bool isRestFrom(QByteArray range, qint64 offset)
         || (last < std::numeric_limits<qint64>::max() && offsetOf(length) == last + 1);
 }
 
+// Long runs may pass over ranges whose last byte lies before the first or
+// beyond any file size (FUZZ_SKIP_REPORTED=1 in the environment) while a
+// fault of that kind is known and being mended, so that they look for
+// others instead of finding it again and again.
+bool skipsReported(const QByteArray &range)
+{
+    static const bool skip = qEnvironmentVariableIntValue("FUZZ_SKIP_REPORTED") == 1;
+    const int dash = range.indexOf('-');
+    const int slash = range.indexOf('/', dash);
+    if (!skip || dash < 0 || slash < 0)
+        return false;
+    QByteArray first = range.left(dash);
+    while (!first.isEmpty() && first.at(0) > '9')
+        first.remove(0, 1);
+    const QByteArray lastDigits = range.mid(dash + 1, slash - dash - 1).trimmed();
+    const qint64 last = offsetOf(lastDigits);
+    return !lastDigits.isEmpty()
+        && (last < 0 || last == std::numeric_limits<qint64>::max()
+            || last < offsetOf(first.trimmed()));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -103,6 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         require(request.rawHeader("Range") == "bytes=" + QByteArray::number(kept) + '-',
                 "a Range header for another offset");
 
+    if (skipsReported(fields.at(5)))
+        return 0;
     const int status = fields.at(4).toInt();
     const RangeResume::Decision decision
         = resume.decide(status, fields.at(5), fields.at(6), fields.at(7));
