@@ -56,6 +56,10 @@ bool isSpace(char c)
 // Whether a Content-Range answers a request for everything from offset on.
 bool isRestFrom(QByteArray range, qint64 offset)
 {
+    // Qt 5 reads a byte array as Latin-1 text up to its first NUL only; what
+    // follows a NUL is not part of the header's text.
+    if (range.contains('\0'))
+        range.truncate(range.indexOf('\0'));
     range = range.trimmed();
     if (!range.startsWith("bytes") || range.size() < 6 || !isSpace(range.at(5)))
         return false;

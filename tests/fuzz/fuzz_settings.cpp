@@ -30,16 +30,19 @@ void require(bool condition, const char *what, const QString &detail = QString()
 
 InstallerConfig readFrom(const QTemporaryDir &folder, const QByteArray &text)
 {
-    // One name for every input: the INI reader keeps the files it read
-    // cached by name (a read-only use reads the file again), so that memory
-    // stays flat.
-    const QString path = folder.path() + QStringLiteral("/settings.ini");
+    // A new name each time: the INI reader keeps the files it read cached by
+    // name, size and date, and a rewrite of one size within one clock tick
+    // would be read from that cache.
+    static quint64 serial = 0;
+    const QString path = folder.path() + QStringLiteral("/settings-%1.ini").arg(++serial);
     {
         QFile file(path);
         require(file.open(QIODevice::WriteOnly) && file.write(text) == text.size(), "cannot write",
                 path);
     }
-    return readInstallerConfig(path, programFiles);
+    const InstallerConfig config = readInstallerConfig(path, programFiles);
+    QFile::remove(path);
+    return config;
 }
 
 bool sameRecord(const InstallerConfig &a, const InstallerConfig &b)
