@@ -91,14 +91,14 @@ bool skipsReported(const QByteArray &range)
     const int slash = range.indexOf('/', dash);
     if (!skip || dash < 0 || slash < 0)
         return false;
-    QByteArray first = range.left(dash);
-    while (!first.isEmpty() && first.at(0) > '9')
-        first.remove(0, 1);
+    int start = dash;
+    while (start > 0 && range.at(start - 1) >= '0' && range.at(start - 1) <= '9')
+        --start;
+    const QByteArray first = range.mid(start, dash - start);
     const QByteArray lastDigits = range.mid(dash + 1, slash - dash - 1).trimmed();
     const qint64 last = offsetOf(lastDigits);
     return !lastDigits.isEmpty()
-        && (last < 0 || last == std::numeric_limits<qint64>::max()
-            || last < offsetOf(first.trimmed()));
+        && (last < 0 || last == std::numeric_limits<qint64>::max() || last < offsetOf(first));
 }
 
 } // namespace
