@@ -12,9 +12,10 @@ const char defaultGroup[] = "[Default Applications]";
 std::string trimmed(const std::string &text)
 {
     const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return std::string();
     const auto last = text.find_last_not_of(" \t\r");
+    // Nothing but blanks and a carriage return (" \r") is empty too.
+    if (first == std::string::npos || last == std::string::npos || last < first)
+        return std::string();
     return text.substr(first, last - first + 1);
 }
 

@@ -187,6 +187,15 @@ void TestDesktopFiles::mimeappsGetsTheDefault()
                  "[Default Applications]\n"
                  "x-scheme-handler/"
                  "korvantvelmar=korvantvelmar-url-handler.desktop;old.desktop;other.desktop;\n"));
+
+    // A handler that is only a blank and a carriage return is no handler: it
+    // is not carried over (and a second run would drop it, changing the file).
+    QCOMPARE(
+        fromStd(platform::withDefaultApplication(
+            "[Default Applications]\nx-scheme-handler/korvantvelmar=old.desktop; \r;", mime, id)),
+        QStringLiteral("[Default Applications]\n"
+                       "x-scheme-handler/"
+                       "korvantvelmar=korvantvelmar-url-handler.desktop;old.desktop;\n"));
 }
 
 void TestDesktopFiles::atomicWriteKeepsLinkedFile()
