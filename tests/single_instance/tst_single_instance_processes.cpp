@@ -370,7 +370,12 @@ private:
     // checksum that matches or not.
     static bool makeBlock(QSharedMemory &memory, bool consistent)
     {
-        if (!memory.create(InstanceBlock::Size) || !memory.lock())
+        // A block that a killed run left behind may answer to the same
+        // system key; it is written over whole, as a new one would be.
+        const bool made = memory.create(InstanceBlock::Size)
+            || (memory.error() == QSharedMemory::AlreadyExists && memory.attach()
+                && memory.size() >= InstanceBlock::Size);
+        if (!made || !memory.lock())
             return false;
         InstanceBlock block(memory.data());
         block.reset();
