@@ -12,6 +12,16 @@ QString inSystemForm(const QString &path, PathLength::System system)
     return converted;
 }
 
+// A folder that is too deep is long by definition and holds no blank to
+// wrap at: the message shows its start and its end.
+QString shortened(const QString &path)
+{
+    constexpr int shown = 56;
+    if (path.size() <= shown)
+        return path;
+    return path.left(shown / 2) + QChar(0x2026) + path.right(shown / 2);
+}
+
 } // namespace
 
 QString PathLength::longestPath(const QString &folder, const QStringList &relativePaths,
@@ -41,7 +51,7 @@ QString PathLength::problem(const QString &folder, const QStringList &relativePa
     return tr("The install folder %1 is too deep: the product's paths would be up to %2 "
               "characters long, and Windows cannot start programs from paths of %3 characters "
               "or more. Choose a shorter install folder.")
-        .arg(inSystemForm(folder, system))
+        .arg(shortened(inSystemForm(folder, system)))
         .arg(length)
         .arg(windowsLimit);
 }
