@@ -66,14 +66,14 @@ bool isRestFrom(QByteArray range, qint64 offset)
     int at = 5;
     while (at < range.size() && isSpace(range.at(at)))
         ++at;
-    const QByteArray spec = range.mid(at);
-    const int dash = spec.indexOf('-');
-    const int slash = spec.indexOf('/');
+    const QByteArray rangeText = range.mid(at);
+    const int dash = rangeText.indexOf('-');
+    const int slash = rangeText.indexOf('/');
     if (dash < 0 || slash < dash)
         return false;
-    const qint64 first = offsetOf(spec.left(dash));
-    const qint64 last = offsetOf(spec.mid(dash + 1, slash - dash - 1));
-    const QByteArray length = spec.mid(slash + 1);
+    const qint64 first = offsetOf(rangeText.left(dash));
+    const qint64 last = offsetOf(rangeText.mid(dash + 1, slash - dash - 1));
+    const QByteArray length = rangeText.mid(slash + 1);
     if (first != offset || last < first)
         return false;
     return length == "*"
