@@ -19,6 +19,7 @@
 #include "engine/unpack/unzip_worker.h"
 #include "support/http_test_server.h"
 #include "support/minisign_tool.h"
+#include "support/peak_memory.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -43,18 +44,6 @@ QTextStream &out()
 {
     static QTextStream stream(stdout);
     return stream;
-}
-
-qint64 peakMemoryKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
 }
 
 bool writeRandomFile(const QString &path, qint64 size, quint32 seed)
@@ -243,7 +232,7 @@ int runChild(const QStringList &arguments)
     QCoreApplication::exec();
     thread.quit();
     thread.wait();
-    out() << "peak_kib=" << peakMemoryKiB() << Qt::endl;
+    out() << "peak_kib=" << PeakMemory::kibibytes() << Qt::endl;
     return result == 0 ? 0 : 1;
 }
 

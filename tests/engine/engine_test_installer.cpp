@@ -11,27 +11,10 @@
 // "peak <KiB>", the process's peak resident memory on Linux.
 #include "engine/install_error.h"
 #include "engine/install_run.h"
+#include "support/peak_memory.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QTextStream>
-
-namespace {
-
-// VmHWM from /proc; -1 where there is none (Windows).
-qint64 peakMemoryKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -64,6 +47,6 @@ int main(int argc, char *argv[])
         app.exec();
     out << "result " << result << Qt::endl;
     out << "message " << message << Qt::endl;
-    out << "peak " << peakMemoryKiB() << Qt::endl;
+    out << "peak " << PeakMemory::kibibytes() << Qt::endl;
     return result == NoError ? 0 : 1;
 }
