@@ -45,7 +45,6 @@ private slots:
     void measuresTheVolumeOfADeepFolder();
     void findsAndEndsAProcessInAnyLetterCase();
     void refusesProcessIdsThatAreNotProcesses();
-    void makesFoldersOrSaysWhyNot();
 };
 
 void TestPlatformHelpers::fileNameFromPath_data()
@@ -214,19 +213,4 @@ void TestPlatformHelpers::refusesProcessIdsThatAreNotProcesses()
 }
 
 QTEST_GUILESS_MAIN(TestPlatformHelpers)
-void TestPlatformHelpers::makesFoldersOrSaysWhyNot()
-{
-    QTemporaryDir root;
-    QString reason;
-    QVERIFY(makeFolders(root.filePath(QStringLiteral("a/b")), &reason));
-    QVERIFY(QFileInfo(root.filePath(QStringLiteral("a/b"))).isDir());
-    // A file in the way stops root as well: the folder and the system's reason.
-    QVERIFY(TestFiles::writeFile(root.filePath(QStringLiteral("a/f")), "x"));
-    QVERIFY(!makeFolders(root.filePath(QStringLiteral("a/f/sub")), &reason));
-    QVERIFY2(reason.contains(QRegularExpression(
-                 QRegularExpression::escape(QDir::toNativeSeparators(root.filePath("a/f")))
-                 + QStringLiteral(": \\w"))),
-             qPrintable(reason));
-}
-
 #include "tst_platform_helpers.moc"
