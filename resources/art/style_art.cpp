@@ -73,9 +73,13 @@ private:
 };
 
 // Qt's ICO writer stores one image per file; Windows wants every size in one
-// icon. Each size is written by Qt and the directory entries are merged.
+// icon. Each size is written by Qt and the directory entries are merged. From
+// 64 pixels up the image is stored as PNG, as Windows has read it in icons
+// since Vista: the 256-pixel bitmap alone would be a quarter of a megabyte,
+// carried in the executable and in the style resource.
 bool writeIcon(const QString &path, const std::vector<int> &sizes)
 {
+    constexpr int smallestPngSize = 64;
     QByteArray directory;
     QByteArray images;
     const int headerSize = 6 + 16 * int(sizes.size());
@@ -96,9 +100,17 @@ bool writeIcon(const QString &path, const std::vector<int> &sizes)
         const quint32 offset = qFromLittleEndian<quint32>(entry.constData() + 12);
         if (offset + length > quint32(single.size()))
             return false;
+        QByteArray image = single.mid(int(offset), int(length));
+        if (size >= smallestPngSize) {
+            QBuffer png(&image);
+            png.open(QIODevice::WriteOnly | QIODevice::Truncate);
+            if (!render(QSize(size, size), 1, drawMark).save(&png, "png"))
+                return false;
+            qToLittleEndian<quint32>(quint32(image.size()), entry.data() + 8);
+        }
         qToLittleEndian<quint32>(quint32(headerSize + images.size()), entry.data() + 12);
         directory += entry;
-        images += single.mid(int(offset), int(length));
+        images += image;
     }
     QByteArray header(6, '\0');
     qToLittleEndian<quint16>(1, header.data() + 2);
