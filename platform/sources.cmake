@@ -21,6 +21,8 @@ set(PLATFORM_HEADERS
 set(PLATFORM_WIN32_SOURCES
     win32/disk_space.cpp
     win32/file_identity.cpp
+    win32/folder_picker.cpp
+    win32/folder_picker.h
     win32/foreground.cpp
     win32/known_folders.cpp
     win32/machine_lock.cpp

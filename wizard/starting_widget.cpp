@@ -11,6 +11,7 @@
 #include "toolkit/elided_check_box.h"
 #include "toolkit/messagebox.h"
 #include "toolkit/toast_label.h"
+#include "wizard/folder_dialog.h"
 #include "wizard/folder_field_text.h"
 #include "wizard/main_window.h"
 
@@ -19,7 +20,6 @@
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -205,9 +205,8 @@ void StartingWidget::setAdvancedShown(bool shown)
 void StartingWidget::browseInstallDir()
 {
     // Opens where the field points, or as near to it as exists.
-    const QString picked = QFileDialog::getExistingDirectory(
-        this, tr("Select install dir"),
-        FolderFieldText::nearestExisting(installerConfig()->installDir), QFileDialog::ShowDirsOnly);
+    const QString picked = FolderDialog::pick(
+        this, tr("Select install dir"), FolderFieldText::nearestExisting(installerConfig()->installDir));
     if (picked.isEmpty())
         return;
     const QDir pickedDir(picked);
