@@ -54,11 +54,6 @@ MainWindow::MainWindow(QWidget *parent)
     m_currentPage = StartPage;
     s_instance = this;
 
-    // The icon file holds every size up to 256 px, all decoded when it is
-    // loaded and converted again for the window system; none of that needs
-    // to hold up the window's first appearance.
-    QTimer::singleShot(0, this,
-                       [this] { setWindowIcon(QIcon(QStringLiteral(":/style/installer.ico"))); });
     setWindowTitle(installerConfig()->displayName());
 
     auto *bodyLayout = new QVBoxLayout(background());
@@ -139,6 +134,16 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == background() && event->type() == QEvent::Resize)
         placeSystemBar();
+    // The icon file holds every size up to 256 px, all decoded when it is
+    // loaded and converted again for the window system. It is set once the
+    // first frame is being painted: the request that shows the window goes
+    // out only when the event loop next waits, after anything already
+    // posted, so an icon set earlier would hold up the window's appearance.
+    // (Windows shows the program's own icon resource until then.)
+    if (watched == background() && event->type() == QEvent::Paint && !m_iconSet) {
+        m_iconSet = true;
+        QTimer::singleShot(0, this, [this] { setWindowIcon(QIcon(QStringLiteral(":/style/installer.ico"))); });
+    }
     return Window::eventFilter(watched, event);
 }
 

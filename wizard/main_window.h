@@ -42,4 +42,5 @@ private:
     SystemBar *m_systemBar = nullptr;
     QStackedLayout *m_pageStack = nullptr;
     int m_currentPage = StartPage;
+    bool m_iconSet = false;
 };
