@@ -174,7 +174,7 @@ IniFile::Value unescapedValue(const QByteArray &text, int from, int to)
                 break;
             }
             const char escaped = text.at(i++);
-            static const char codes[] = "a\ab\bf\fn\nr\rt\tv\v\"\"??''\\\\";
+            static const char codes[] = "a\ab\bf\fn\nr\rt\tv\v\"\"?\?''\\\\";
             const char *code = nullptr;
             for (const char *p = codes; *p; p += 2) {
                 if (*p == escaped)

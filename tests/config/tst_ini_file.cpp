@@ -27,7 +27,7 @@ void TestIniFile::textAsTheToolkitReadsIt_data()
     QTest::newRow("comment lines") << QByteArray("; k=no\nk=yes ; and a comment\n;k=no\n");
     QTest::newRow("quoted") << QByteArray("k=\"  a, b; c = d  \"  \n");
     QTest::newRow("quoted over lines") << QByteArray("k=\"one\ntwo\"\nx=1\n");
-    QTest::newRow("escapes") << QByteArray("k=a\\tb\\\\c\\\"d\\x41\\101\\u\\\nnext\n");
+    QTest::newRow("escapes") << QByteArray("k=a\\tb\\?\\'\\\\c\\\"d\\x41\\101\\u\\\nnext\n");
     QTest::newRow("lone backslash") << QByteArray("k=trail  \\");
     QTest::newRow("list") << QByteArray("k= a , \"b, c\" ,d,\n");
     QTest::newRow("at signs") << QByteArray("k=@@at\nl=@String(text)\n");
