@@ -37,6 +37,7 @@ void TestIniFile::textAsTheToolkitReadsIt_data()
     QTest::newRow("grouped key") << QByteArray("a\\k=group\n");
     QTest::newRow("section without end") << QByteArray("[Other\nk=other\n");
     QTest::newRow("utf-8") << QByteArray("k=M\xc3\xbcller \xe6\x92\xad\n");
+    QTest::newRow("key case") << QByteArray("K=upper case\n[GENERAL]\nL=upper\n");
     QTest::newRow("no line end") << QByteArray("x=1\nk=end");
 }
 
