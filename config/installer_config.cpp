@@ -1,6 +1,7 @@
 #include "config/installer_config.h"
 
 #include "config/bundle.h"
+#include "config/ini_file.h"
 #include "config/install_location.h"
 #include "config/single_name.h"
 
@@ -8,34 +9,6 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
-#include <QSettings>
-#include <QStringList>
-#include <QTemporaryFile>
-#include <QVariant>
-
-namespace {
-
-// Notepad before Windows 10 1903 saves UTF-8 with a byte-order mark, which
-// the INI reader takes for part of the first key when no "[General]" line
-// comes first: that key would be lost. Such a file is read from a copy
-// without the mark; every other rule of the format stays the reader's own.
-QString pathWithoutByteOrderMark(const QString &iniPath, QTemporaryFile *copy)
-{
-    static const QByteArray mark("\xEF\xBB\xBF");
-    QFile file(iniPath);
-    if (!file.open(QIODevice::ReadOnly) || file.peek(mark.size()) != mark)
-        return iniPath;
-    const QByteArray text = file.readAll().mid(mark.size());
-    if (!copy->open() || copy->write(text) != text.size() || !copy->flush()) {
-        qWarning().noquote() << "settings.ini: cannot set aside a copy without its byte-order mark:"
-                             << copy->errorString();
-        return iniPath;
-    }
-    copy->close();
-    return copy->fileName();
-}
-
-} // namespace
 
 InstallerConfig readInstallerConfig(const QString &iniPath, const QString &programFiles,
                                     bool perUserInstall)
@@ -43,9 +16,13 @@ InstallerConfig readInstallerConfig(const QString &iniPath, const QString &progr
     InstallerConfig config;
     config.perUserInstall = perUserInstall;
 
-    QTemporaryFile withoutMark;
-    QSettings settings(pathWithoutByteOrderMark(iniPath, &withoutMark), QSettings::IniFormat);
-    settings.setIniCodec("UTF-8");
+    const IniFile settings(iniPath);
+    if (!settings.readable() && QFile::exists(iniPath))
+        qWarning().noquote() << "settings.ini: cannot be read or is larger than"
+                             << IniFile::maximumSize << "bytes; the defaults stand";
+    for (const QString &key : settings.typedKeys())
+        qWarning().noquote() << "settings.ini:" << key
+                             << "holds a typed value, not text; it is read as empty";
 
     // Only the top level ("[General]") is read; a key that is present with
     // an empty value empties the field on purpose.
@@ -66,9 +43,10 @@ InstallerConfig readInstallerConfig(const QString &iniPath, const QString &progr
         { "packageSha256", &InstallerConfig::packageSha256 },
     };
     for (const auto &textKey : textKeys) {
-        const QString key = QLatin1String(textKey.key);
-        if (settings.contains(key))
-            config.*textKey.field = settings.value(key).toString();
+        const IniFile::Value value = settings.value(QLatin1String(textKey.key));
+        // A list has no text form.
+        if (value.present)
+            config.*textKey.field = value.isList ? QString() : value.text;
     }
 
     // Keys whose values are lists by nature (mirrors, keys): written without
@@ -82,16 +60,16 @@ InstallerConfig readInstallerConfig(const QString &iniPath, const QString &progr
         { "packagePublicKey", &InstallerConfig::packagePublicKey },
     };
     for (const auto &listKey : listKeys) {
-        const QVariant value = settings.value(QLatin1String(listKey.key));
-        if (value.type() == QVariant::StringList)
-            config.*listKey.field = value.toStringList().join(QLatin1Char(','));
-        else if (value.isValid())
-            config.*listKey.field = value.toString();
+        const IniFile::Value value = settings.value(QLatin1String(listKey.key));
+        if (value.isList)
+            config.*listKey.field = value.items.join(QLatin1Char(','));
+        else if (value.present)
+            config.*listKey.field = value.text;
     }
     // A quoted value arrives whole: a packageUrl with a comma of its own (a
     // signed link's query, say) is one URL, not mirrors. It keeps its quotes,
     // which the mirror list reads that way.
-    if (settings.value(QStringLiteral("packageUrl")).type() == QVariant::String
+    if (!settings.value(QStringLiteral("packageUrl")).isList
         && config.packageUrl.contains(QLatin1Char(',')))
         config.packageUrl = QLatin1Char('"') + config.packageUrl + QLatin1Char('"');
 
@@ -104,7 +82,8 @@ InstallerConfig readInstallerConfig(const QString &iniPath, const QString &progr
                              << "is not a single folder name; nothing can be installed";
 
     // No presence test: a missing or non-numeric value is simply 0.
-    config.bytesTotal = settings.value(QStringLiteral("bytesTotal")).toULongLong();
+    const IniFile::Value bytesTotal = settings.value(QStringLiteral("bytesTotal"));
+    config.bytesTotal = bytesTotal.isList ? 0 : bytesTotal.text.toULongLong();
 
     if (config.hasUsableProductName())
         config.installDir = QDir(programFiles).absoluteFilePath(config.productName);

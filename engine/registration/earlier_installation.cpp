@@ -8,7 +8,7 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_WIN
-#include <QSettings>
+#include "platform/win32/registry.h"
 #else
 #include "engine/registration/uninstall_record.h"
 #endif
@@ -29,11 +29,17 @@ QStringList uninstallValues(const RegistrationPlan &plan, const QString &name)
         if (copy->isEmpty())
             continue;
         const RegistryValue &first = copy->first();
-        const QString root = first.root == RegistryRoot::CurrentUser
-            ? QStringLiteral("HKEY_CURRENT_USER\\")
-            : QStringLiteral("HKEY_LOCAL_MACHINE\\");
-        const QSettings key(root + first.key, QSettings::NativeFormat);
-        values << key.value(name).toString();
+        // Read as text through the registry itself: the toolkit's settings
+        // would decode a value such as "@Variant(...)", which any program of
+        // the user can write below the user's keys, believing its counts.
+        platform::RegistryValue value;
+        const platform::RegistryRoot root = first.root == RegistryRoot::CurrentUser
+            ? platform::RegistryRoot::CurrentUser
+            : platform::RegistryRoot::LocalMachine;
+        const bool isText = platform::readRegistryValue(root, first.key.toStdWString(),
+                                                        name.toStdWString(), &value)
+            && value.type == platform::RegistryType::String;
+        values << (isText ? QString::fromStdWString(value.text) : QString());
     }
 #else
     UninstallRecord record;

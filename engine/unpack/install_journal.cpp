@@ -75,7 +75,12 @@ bool InstallJournal::add(JournalEntry::Kind kind, const QString &path, const QBy
     const QByteArray line = JournalEntry { kind, path, placed }.line() + '\n';
     if (kind == JournalEntry::Kind::Leftover)
         m_keep = true;
-    return m_file.write(line) == line.size();
+    return append(line);
+}
+
+bool InstallJournal::append(const QByteArray &lines)
+{
+    return m_file.write(lines) == lines.size();
 }
 
 void InstallJournal::end()

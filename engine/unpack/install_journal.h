@@ -35,6 +35,9 @@ public:
 
     bool add(JournalEntry::Kind kind, const QString &path = QString(),
              const QByteArray &placed = QByteArray());
+    // Appends whole lines (each ending with '\n') in one write: the steps
+    // a placement announces together before it takes them.
+    bool append(const QByteArray &lines);
     // The run is over, for good or bad: the journal and its lock go, unless
     // a leftover was added, which the next start removes.
     void end();

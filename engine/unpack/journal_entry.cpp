@@ -23,7 +23,7 @@ const KindWord kindWords[] = {
 
 } // namespace
 
-QByteArray JournalEntry::identityOf(const QString &path)
+QByteArray JournalEntry::identityOf(const QString &path, quint64 *size)
 {
     platform::FileIdentity identity;
 #ifdef Q_OS_WIN
@@ -37,6 +37,8 @@ QByteArray JournalEntry::identityOf(const QString &path)
 #endif
     if (!platform::readFileIdentity(native, &identity))
         return QByteArray();
+    if (size)
+        *size = identity.size;
     return QByteArray::number(quint64(identity.volume)) + ':'
         + QByteArray::number(quint64(identity.file)) + ':'
         + QByteArray::number(quint64(identity.size)) + ':'

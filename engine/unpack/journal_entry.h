@@ -40,6 +40,7 @@ struct JournalEntry
 
     static QByteArray folder() { return QByteArrayLiteral("folder"); }
     // The identity of the entry at path itself (a link is not followed) as
-    // a word of the journal; empty when nothing can be read there.
-    static QByteArray identityOf(const QString &path);
+    // a word of the journal; empty when nothing can be read there. size,
+    // when given, receives the entry's size.
+    static QByteArray identityOf(const QString &path, quint64 *size = nullptr);
 };

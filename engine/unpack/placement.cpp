@@ -4,8 +4,10 @@
 #include "engine/unpack/install_journal.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QThread>
+#include <QVector>
 
 Placement::Placement(const QString &installFolder, const QString &workFolder,
                      InstallJournal *journal)
@@ -20,12 +22,68 @@ Placement::Result Placement::run()
     return placeFolder(QString());
 }
 
-bool Placement::step(JournalEntry::Kind kind, const QString &relative, const QByteArray &placed)
+namespace {
+
+// Far below what a run may hold, far above one folder's lines in a usual
+// package: a large tree is announced in a few writes, not in one buffer of
+// its whole listing.
+const int announceChunk = 1 << 20;
+
+} // namespace
+
+struct Placement::Move
 {
-    m_steps += JournalEntry { kind, relative, placed }.line() + '\n';
-    if (m_journal && !m_journal->add(kind, relative, placed)) {
+    QString path;
+    QString name;
+    bool replaces = false;
+    quint64 bytes = 0;
+};
+
+Placement::Result Placement::fail(const QString &message)
+{
+    m_message = message;
+    return Failed;
+}
+
+void Placement::announce(JournalEntry::Kind kind, const QString &relative, const QByteArray &placed)
+{
+    m_announced += JournalEntry { kind, relative, placed }.line() + '\n';
+}
+
+bool Placement::record()
+{
+    m_steps += m_announced;
+    const bool written = !m_journal || m_journal->append(m_announced);
+    m_announced.clear();
+    if (!written)
         m_message = tr("The installation journal could not be written.");
-        return false;
+    return written;
+}
+
+bool Placement::announceTree(const QString &relative, quint64 *bytes)
+{
+    const QString stagedFolder = m_workFolder + QStringLiteral("/new/") + relative;
+    QDirIterator entries(stagedFolder,
+                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (entries.hasNext()) {
+        const QString staged = entries.next();
+        const QFileInfo info = entries.fileInfo();
+        const QString path = relative + QLatin1Char('/') + info.fileName();
+        if (info.isDir() && !info.isSymLink()) {
+            announce(JournalEntry::Kind::New, path, JournalEntry::folder());
+            if (!announceTree(path, bytes))
+                return false;
+            continue;
+        }
+        quint64 size = 0;
+        const QByteArray identity = JournalEntry::identityOf(staged, &size);
+        if (identity.isEmpty())
+            return false;
+        announce(JournalEntry::Kind::New, path, identity);
+        if (!info.isSymLink())
+            *bytes += size;
+        if (m_announced.size() > announceChunk && !record())
+            return false;
     }
     return true;
 }
@@ -38,67 +96,73 @@ Placement::Result Placement::placeFolder(const QString &relative)
         = QDir(stagedFolder)
               .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                          QDir::NoSort);
+    // First every step of this folder is decided and announced, then taken.
+    QVector<Move> moves;
+    QStringList entered;
     for (const QString &name : names) {
         if (m_cancelled && *m_cancelled)
             return Cancelled;
         const QString path = prefix + name;
         const QString staged = stagedFolder + QLatin1Char('/') + name;
-        const QString target = m_installFolder + QLatin1Char('/') + path;
         const QFileInfo stagedInfo(staged);
-        const QFileInfo targetInfo(target);
+        const QFileInfo targetInfo(m_installFolder + QLatin1Char('/') + path);
         const bool stagedFolderEntry = stagedInfo.isDir() && !stagedInfo.isSymLink();
         const bool targetIsLink = targetInfo.isSymLink() || targetInfo.isJunction();
         const bool targetThere = targetInfo.exists() || targetIsLink;
         const bool targetIsFolder = targetInfo.isDir() && !targetIsLink;
 
         if (stagedFolderEntry && targetIsFolder) {
-            const Result inner = placeFolder(path);
-            if (inner != Done)
-                return inner;
+            entered.append(path);
             continue;
         }
         if (targetIsFolder) {
             // The user's folder where the package has a file: it is not ours
             // to set aside.
-            m_message = tr("\"%1\" is a folder in the install folder, but the package has a file "
-                           "there.")
-                            .arg(path);
-            return Failed;
+            return fail(tr("\"%1\" is a folder in the install folder, but the package has a "
+                           "file there.")
+                            .arg(path));
         }
-        const QByteArray placed
-            = stagedFolderEntry ? JournalEntry::folder() : JournalEntry::identityOf(staged);
-        if (placed.isEmpty()) {
-            m_message = tr("\"%1\" cannot be moved into the install folder.").arg(path);
-            return Failed;
-        }
-        if (targetThere) {
-            const QString aside = m_workFolder + QStringLiteral("/old/") + path;
-            if (!step(JournalEntry::Kind::Replace, path, placed))
-                return Failed;
-            if (!QDir().mkpath(QFileInfo(aside).path()) || !QDir().rename(target, aside)) {
-                m_message = tr("\"%1\" in the install folder cannot be replaced.").arg(path);
-                return Failed;
-            }
-        } else if (!step(JournalEntry::Kind::New, path, placed)) {
-            return Failed;
-        }
+        Move move { path, name, targetThere, 0 };
+        const JournalEntry::Kind kind
+            = targetThere ? JournalEntry::Kind::Replace : JournalEntry::Kind::New;
+        bool described = true;
         if (stagedFolderEntry) {
-            if (!QDir().mkdir(target)) {
-                m_message = tr("\"%1\" cannot be moved into the install folder.").arg(path);
-                return Failed;
-            }
-            const Result inner = placeFolder(path);
-            if (inner != Done)
-                return inner;
-            continue;
+            announce(kind, path, JournalEntry::folder());
+            described = announceTree(path, &move.bytes);
+        } else {
+            const QByteArray placed = JournalEntry::identityOf(staged, &move.bytes);
+            described = !placed.isEmpty();
+            announce(kind, path, placed);
+            if (stagedInfo.isSymLink())
+                move.bytes = 0;
         }
-        const quint64 bytes = stagedInfo.isSymLink() ? 0 : quint64(stagedInfo.size());
-        if (!QDir().rename(staged, target)) {
-            m_message = tr("\"%1\" cannot be moved into the install folder.").arg(path);
-            return Failed;
+        if (!described)
+            return fail(tr("\"%1\" cannot be moved into the install folder.").arg(path));
+        moves.append(move);
+    }
+    if (!record())
+        return Failed;
+
+    bool asideFolderMade = false;
+    for (const Move &move : moves) {
+        if (m_cancelled && *m_cancelled)
+            return Cancelled;
+        const QString target = m_installFolder + QLatin1Char('/') + move.path;
+        if (move.replaces) {
+            const QString aside = m_workFolder + QStringLiteral("/old/") + move.path;
+            asideFolderMade = asideFolderMade || QDir().mkpath(QFileInfo(aside).path());
+            if (!asideFolderMade || !QDir().rename(target, aside))
+                return fail(tr("\"%1\" in the install folder cannot be replaced.").arg(move.path));
         }
+        if (!QDir().rename(stagedFolder + QLatin1Char('/') + move.name, target))
+            return fail(tr("\"%1\" cannot be moved into the install folder.").arg(move.path));
         if (m_progress)
-            m_progress(bytes, name);
+            m_progress(move.bytes, move.name);
+    }
+    for (const QString &path : entered) {
+        const Result inner = placeFolder(path);
+        if (inner != Done)
+            return inner;
     }
     return Done;
 }

@@ -20,9 +20,12 @@ class InstallJournal;
 // with the identity of what it moves in, so that a killed run can be undone
 // by the next start without touching anything that is not the run's own.
 //
-// Files and links move one by one; folders are made in place, or entered
-// when they exist, so the user's own files in them stay and a folder the
-// run made is removed again only while nothing else is in it.
+// A folder that is not in the install folder yet moves whole, in one
+// rename, after its journal lines have named everything in it; a folder
+// that is there is entered, so the user's own files in it stay, and its
+// files and links move one by one. Undo removes a folder the run placed
+// only once nothing but the run's own entries was in it. The steps of one
+// folder are announced in one append before the first of them is taken.
 class Placement
 {
     Q_DECLARE_TR_FUNCTIONS(Placement)
@@ -54,8 +57,15 @@ public:
     static constexpr int removalPauseMs = 200;
 
 private:
+    struct Move;
+
     Result placeFolder(const QString &relative);
-    bool step(JournalEntry::Kind kind, const QString &relative, const QByteArray &placed);
+    // Announces a folder that moves whole and everything below it.
+    bool announceTree(const QString &relative, quint64 *bytes);
+    void announce(JournalEntry::Kind kind, const QString &relative, const QByteArray &placed);
+    // Writes the announced lines to the journal.
+    bool record();
+    Result fail(const QString &message);
 
     QString m_installFolder;
     QString m_workFolder;
@@ -65,5 +75,6 @@ private:
     // The steps taken, as the journal's lines: far smaller than a list of
     // entries for a package of many files.
     QByteArray m_steps;
+    QByteArray m_announced; // not in the journal yet
     QString m_message;
 };

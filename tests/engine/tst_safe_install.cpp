@@ -123,6 +123,7 @@ private slots:
     void refusedPackageLeavesEverythingAsItWas_data();
     void refusedPackageLeavesEverythingAsItWas();
     void upgradeReplacesFilesAndKeepsTheUsers();
+    void failureAfterANewFolderMovedInUndoesItWhole();
     void fullDiskWhileUnpackingChangesNothing();
     void fullDiskWhilePlacingChangesNothing();
     void killedPlacementIsPutRightAtTheNextStart();
@@ -322,6 +323,25 @@ void TestSafeInstall::upgradeReplacesFilesAndKeepsTheUsers()
     QCOMPARE(top,
              QStringList({ QStringLiteral("Velmar"), QStringLiteral("data"),
                            QStringLiteral("uninst.exe") }));
+}
+
+void TestSafeInstall::failureAfterANewFolderMovedInUndoesItWhole()
+{
+    // The new folder extra moves in first; in data, which is there, the
+    // package has a file where the user has a folder.
+    QVERIFY(installVersionOne());
+    QVERIFY(QDir().mkpath(target() + QStringLiteral("/data/mine")));
+    RawZip two = version("2");
+    two.add("extra/a.txt", "a");
+    two.add("extra/sub/b.txt", "b");
+    two.add("data/mine", "the package's file");
+    QVERIFY(two.write(zipPath()));
+    const QMap<QString, QByteArray> before = snapshot(sandbox());
+
+    const Result result = install(zipPath(), target());
+    QCOMPARE(result.error, int(CopyFailed));
+    QVERIFY2(result.message.contains(QStringLiteral("data/mine")), qPrintable(result.message));
+    QCOMPARE(snapshot(sandbox()), before);
 }
 
 void TestSafeInstall::fullDiskWhileUnpackingChangesNothing()
@@ -709,11 +729,17 @@ void TestSafeInstall::killedRunKeepsTheUsersFileInItsNewFolder()
     QVERIFY(version("1").write(zipPath()));
     QCOMPARE(install(zipPath(), target()).error, int(NoError));
     Tree expected = snapshot(target());
+    // The new folder extra moves in whole, before the many new files of
+    // data, which is there already, go in one by one: the run is killed
+    // among those.
     RawZip two = version("2");
-    for (int i = 0; i < 4000; ++i)
+    for (int i = 0; i < 100; ++i)
         two.add("extra/f" + QByteArray::number(i), "placed");
+    for (int i = 0; i < 4000; ++i)
+        two.add("data/f" + QByteArray::number(i), "placed");
     QVERIFY(two.write(zipPath()));
-    QVERIFY(installAndKill("new extra/", 200));
+    QVERIFY(installAndKill("new data/", 200));
+    QVERIFY(QFile::exists(target() + QStringLiteral("/extra/f0")));
     QVERIFY(TestFiles::writeFile(target() + QStringLiteral("/extra/mine.txt"), "mine"));
 
     InstallRun::recoverInterruptedRuns(journals());

@@ -6,6 +6,8 @@
 #include "engine/unpack/entry_name.h"
 #include "support/raw_zip.h"
 
+#include <QDataStream>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -16,6 +18,46 @@ namespace {
 QByteArray longName(int bytes, char fill = 'n')
 {
     return QByteArray(bytes, fill);
+}
+
+// A listing of entries empty files, each with a comment of commentBytes
+// bytes (holes in a sparse file: the listing's size costs no disk), whose
+// end record states statedEntries, in Zip64 form when the classic one
+// cannot hold it. Only the central directory is there: the listing is all
+// the judgement reads. False when it cannot be written.
+bool writeListing(const QString &path, int entries, quint16 commentBytes, quint64 statedEntries)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QByteArray record;
+    QDataStream out(&record, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    for (int i = 0; i < entries; ++i) {
+        const QByteArray name = QByteArray::number(i).rightJustified(8, 'e');
+        record.clear();
+        out.device()->seek(0);
+        out << quint32(0x02014b50) << quint16(0x031e) << quint16(20) << quint16(0) << quint16(0)
+            << quint32(0) << quint32(0) << quint32(0) << quint32(0) << quint16(name.size())
+            << quint16(0) << commentBytes << quint16(0) << quint16(0) << quint32(0100644u << 16)
+            << quint32(0);
+        if (file.write(record + name) != record.size() + name.size()
+            || !file.seek(file.pos() + commentBytes))
+            return false;
+    }
+    const quint64 listing = quint64(file.pos());
+    const bool zip64 = statedEntries > 0xffff;
+    record.clear();
+    out.device()->seek(0);
+    if (zip64) {
+        out << quint32(0x06064b50) << quint64(44) << quint16(45) << quint16(45) << quint32(0)
+            << quint32(0) << statedEntries << statedEntries << listing << quint64(0)
+            << quint32(0x07064b50) << quint32(0) << listing << quint32(1);
+    }
+    const quint16 classic = zip64 ? 0xffff : quint16(statedEntries);
+    out << quint32(0x06054b50) << quint16(0) << quint16(0) << classic << classic << quint32(listing)
+        << quint32(0) << quint16(0);
+    return file.write(record) == record.size();
 }
 
 } // namespace
@@ -32,6 +74,8 @@ private slots:
     void countsBlocksWithoutOverflow_data();
     void countsBlocksWithoutOverflow();
     void findsRequiredTopLevelFiles();
+    void boundsTheListing_data();
+    void boundsTheListing();
 
 private:
     ArchiveIndex indexOf(const RawZip &zip)
@@ -305,6 +349,39 @@ void TestArchiveIndex::findsRequiredTopLevelFiles()
     QVERIFY(!index.hasTopLevelFile(QStringLiteral("uninst.lnk")));
     QCOMPARE(index.missingTopLevelFile({ QStringLiteral("Velmar"), QStringLiteral("uninst.exe") }),
              QStringLiteral("uninst.exe"));
+}
+
+void TestArchiveIndex::boundsTheListing_data()
+{
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<int>("commentBytes");
+    QTest::addColumn<quint64>("statedEntries");
+    QTest::addColumn<bool>("refused");
+    const quint64 most = ArchiveIndex::maxEntries;
+    QTest::newRow("more entries stated than the limit") << 1 << 0 << most + 1 << true;
+    QTest::newRow("as many as the limit") << 1 << 0 << most << false;
+    // 46 bytes of header, 8 of name and the comment: one entry more than the
+    // limit's bytes hold, and one entry fewer.
+    const int entryBytes = 46 + 8 + 65535;
+    const int over = int(ArchiveIndex::maxListingBytes / entryBytes) + 1;
+    QTest::newRow("listing larger than the limit") << over << 65535 << quint64(over) << true;
+    QTest::newRow("listing within the limit") << over - 1 << 65535 << quint64(over - 1) << false;
+}
+
+void TestArchiveIndex::boundsTheListing()
+{
+    QFETCH(int, entries);
+    QFETCH(int, commentBytes);
+    QFETCH(quint64, statedEntries);
+    QFETCH(bool, refused);
+    const QString path = m_folder.filePath(QStringLiteral("listing.zip"));
+    QVERIFY(writeListing(path, entries, quint16(commentBytes), statedEntries));
+    const ArchiveIndex index = ArchiveIndex::read(path);
+    QFile::remove(path);
+    // Within the limits, a listing whose count lies is refused for that.
+    QCOMPARE(index.isValid(), !refused && statedEntries == quint64(entries));
+    QVERIFY2(index.problem().contains(QStringLiteral("lists more than")) == refused,
+             qPrintable(index.problem()));
 }
 
 QTEST_GUILESS_MAIN(TestArchiveIndex)
