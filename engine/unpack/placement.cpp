@@ -1,7 +1,9 @@
 #include "engine/unpack/placement.h"
 
+#include "config/native_path.h"
 #include "engine/platform_helpers.h"
 #include "engine/unpack/install_journal.h"
+#include "platform/new_file.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,11 +22,18 @@ Placement::Result Placement::run()
     return placeFolder(QString());
 }
 
+Placement::Result Placement::fail(const QString &message, const QString &reason)
+{
+    m_message
+        = reason.isEmpty() ? message : message + QStringLiteral(" (") + reason + QLatin1Char(')');
+    return Failed;
+}
+
 bool Placement::step(JournalEntry::Kind kind, const QString &relative, const QByteArray &placed)
 {
     m_steps += JournalEntry { kind, relative, placed }.line() + '\n';
     if (m_journal && !m_journal->add(kind, relative, placed)) {
-        m_message = tr("The installation journal could not be written.");
+        fail(tr("The installation journal could not be written."), m_journal->errorString());
         return false;
     }
     return true;
@@ -67,45 +76,42 @@ Placement::Result Placement::placeFolder(const QString &relative)
         }
         const QByteArray placed
             = stagedFolderEntry ? JournalEntry::folder() : JournalEntry::identityOf(staged);
-        if (placed.isEmpty()) {
-            m_message = tr("\"%1\" cannot be moved into the install folder.").arg(path);
-            return Failed;
-        }
+        if (placed.isEmpty())
+            return fail(tr("\"%1\" cannot be moved into the install folder.").arg(path),
+                        lastSystemError());
+        QString reason;
         if (targetThere) {
             const QString aside = m_workFolder + QStringLiteral("/old/") + path;
             if (!step(JournalEntry::Kind::Replace, path, placed))
                 return Failed;
-            if (!QDir().mkpath(QFileInfo(aside).path()) || !QDir().rename(target, aside)) {
-                m_message = tr("\"%1\" in the install folder cannot be replaced.").arg(path);
-                return Failed;
-            }
+            if (!makeFolders(QFileInfo(aside).path(), &reason)
+                || !moveEntry(target, aside, &reason))
+                return fail(tr("\"%1\" in the install folder cannot be replaced.").arg(path),
+                            reason);
         } else if (!step(JournalEntry::Kind::New, path, placed)) {
             return Failed;
         }
         if (stagedFolderEntry) {
-            if (!QDir().mkdir(target)) {
-                m_message = tr("\"%1\" cannot be moved into the install folder.").arg(path);
-                return Failed;
-            }
+            if (!platform::createFolder(toLongNativePath(target)))
+                return fail(tr("\"%1\" cannot be moved into the install folder.").arg(path),
+                            lastSystemError());
             const Result inner = placeFolder(path);
             if (inner != Done)
                 return inner;
             continue;
         }
         const quint64 bytes = stagedInfo.isSymLink() ? 0 : quint64(stagedInfo.size());
-        if (!QDir().rename(staged, target)) {
-            m_message = tr("\"%1\" cannot be moved into the install folder.").arg(path);
-            return Failed;
-        }
+        if (!moveEntry(staged, target, &reason))
+            return fail(tr("\"%1\" cannot be moved into the install folder.").arg(path), reason);
         if (m_progress)
             m_progress(bytes, name);
     }
     return Done;
 }
 
-QStringList Placement::undo()
+QStringList Placement::undo(QStringList *failures)
 {
-    const QStringList kept = InstallJournal::undo(m_installFolder, m_workFolder, m_steps);
+    const QStringList kept = InstallJournal::undo(m_installFolder, m_workFolder, m_steps, failures);
     m_steps.clear();
     removeDirectory(QDir(m_workFolder + (kept.isEmpty() ? QString() : QStringLiteral("/new"))));
     return kept;
