@@ -116,7 +116,9 @@ void UnzipWorker::doWork(const QString &zip_file_name, qulonglong bytes_total,
         && (!m_journal->add(JournalEntry::Kind::Install, installFolder)
             || !m_journal->add(JournalEntry::Kind::Work, work)))
         log(QStringLiteral("The journal could not be written: ") + m_journal->errorString());
-    if (!QDir().mkpath(work + QStringLiteral("/new"))) {
+    QString reason;
+    if (!makeFolders(work + QStringLiteral("/new"), &reason)) {
+        log(QStringLiteral("Could not create the staging folder: ") + reason);
         removeDirectory(QDir(work));
         finish(UnzipDirFailed, tr("Failed to create unzip dir."));
         return;
