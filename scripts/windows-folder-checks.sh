@@ -96,6 +96,8 @@ shoot() { # shoot NAME WINDOW
 # start_installer NAME: installer.exe started from the shipped folder, its
 # window found and measured. Sets installer_pid and window.
 start_installer() {
+    # Window ids of an earlier process may come again.
+    answered_boxes=
     (cd "$shipped" && exec wine installer.exe) >"$logs/$1.log" 2>&1 &
     installer_pid=$!
     started_pids+=("$installer_pid")
@@ -163,9 +165,17 @@ root.mainloop()' "$1" &
     sleep 0.5
 }
 
+# Another window of the installer: a message box. A box that was answered
+# does not count, even while Wine still lists its window.
 message_box=
+answered_boxes=
 message_box_shown() {
-    message_box=$(wine_window installer.exe "$window")
+    local wid area
+    message_box=
+    while read -r wid area; do
+        case " $answered_boxes " in *" $wid "*) continue ;; esac
+        message_box=$wid
+    done < <(windows_found --except "$window" --classname installer.exe)
     [ -n "$message_box" ]
 }
 # A download of this run: the server has more requests than before it.
@@ -180,9 +190,11 @@ press_install() {
 # OK, at the bottom right of the box (Wine gives key presses sent to the box
 # no focus of their own).
 close_message_box() {
-    box_closed() { ! message_box_shown; }
+    [ -n "$message_box" ] || return 1
     measure "$message_box"
-    click_until "OK" $((win_w - 84)) $((win_h - 30)) $((win_h - 70)) -4 box_closed
+    click_until "OK" $((win_w - 84)) $((win_h - 30)) $((win_h - 70)) -4 screen_changed
+    answered_boxes="$answered_boxes $message_box"
+    sleep 0.5
     measure "$window"
 }
 close_installer() {
