@@ -60,7 +60,7 @@ trap 'exit 130' INT TERM HUP PIPE
 logs=$work/logs
 site=$work/site
 mkdir -p "$logs" "$site" "$shots"
-rm -f -- "$shots"/*.png
+rm -rf -- "$shots"/*.png "$shots/logs"
 shots=$(cd "$shots" && pwd)
 xdemo_write_pages "$site"
 xdemo_start_server "$site" 1
