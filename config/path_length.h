@@ -8,9 +8,12 @@
 
 // How long the paths of an installed product may be. Windows' shell and most
 // programs take paths of fewer than MAX_PATH (260) UTF-16 units, the
-// terminating NUL included: the installer itself writes deeper trees through
-// the \\?\ form, but a product placed that deep cannot be started through
-// its links, its URL protocol or "Launch", nor removed by its uninstaller.
+// terminating NUL included. The installer's own work goes deeper (its staging
+// folder inside the install folder adds some 48 characters) and is done
+// through the \\?\ form (toLongNativePath, and Qt's own file calls), so
+// only the final paths count here; but a product placed deeper than the limit
+// cannot be started through its links, its URL protocol or "Launch", nor
+// removed by its uninstaller.
 // Such a folder is refused before anything is placed. Unix has no limit of
 // that kind.
 class PathLength

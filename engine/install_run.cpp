@@ -125,7 +125,7 @@ int InstallRun::beginRun(QString *message)
         *message = pageText(QT_TRANSLATE_NOOP("InstallWidget",
                                               "The installation journal cannot be written in %1."))
                        .arg(QDir::toNativeSeparators(m_journalFolder));
-        m_log.write(*message);
+        m_log.write(*message + QStringLiteral(" (") + m_journal.errorString() + QLatin1Char(')'));
         return LocalFileFailed;
     }
     m_log.write(QStringLiteral("Installer %1 installing %2 %3")

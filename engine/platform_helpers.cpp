@@ -113,7 +113,7 @@ bool makeFolders(const QString &folder, QString *reason)
         path = parent;
     }
     for (const QString &path : qAsConst(missing)) {
-        if (platform::createFolder(toNativePath(path)))
+        if (platform::createFolder(toLongNativePath(path)))
             continue;
         const QString why = lastSystemError();
         // Another process may have made it in the meantime.
@@ -124,6 +124,22 @@ bool makeFolders(const QString &folder, QString *reason)
         return false;
     }
     return true;
+}
+
+bool moveEntry(const QString &from, const QString &to, QString *reason)
+{
+    if (platform::moveEntry(toLongNativePath(from), toLongNativePath(to)))
+        return true;
+    *reason = lastSystemError();
+    return false;
+}
+
+bool removeEmptyFolder(const QString &path, QString *reason)
+{
+    if (platform::removeFolder(toLongNativePath(path)))
+        return true;
+    *reason = lastSystemError();
+    return false;
 }
 
 QString uniqueName()

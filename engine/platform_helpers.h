@@ -37,10 +37,19 @@ bool volumeFull(const QString &path);
 // that failed, before anything else touches the system.
 QString lastSystemError();
 
-// Makes folder and its missing parents, outermost first. False when folder
-// is no folder afterwards; *reason then names the folder that could not be
-// made and the system's reason.
+// Makes folder and its missing parents, outermost first, at any depth (the
+// \\?\ form on Windows). False when folder is no folder afterwards;
+// *reason then names the folder that could not be made and the system's
+// reason.
 bool makeFolders(const QString &folder, QString *reason);
+
+// Renames the entry at from to to, within one volume: never over an entry
+// at to, never by copying. False with *reason set to the system's words.
+bool moveEntry(const QString &from, const QString &to, QString *reason);
+
+// Removes the folder path if it is empty. False with *reason set to the
+// system's words (a folder that is not empty included).
+bool removeEmptyFolder(const QString &path, QString *reason);
 
 // 32 lowercase hexadecimal digits from a fresh random UUID.
 QString uniqueName();

@@ -35,6 +35,18 @@ FileFailure writeAll(NativeFile file, const void *data, std::size_t size);
 // already at path included, with the system's error left for lastError().
 bool createFolder(const NativeString &path);
 
+// Renames the entry at from (a file, a link itself, or a folder) to to on
+// the same volume. Never replaces what is at to and never falls back to
+// copying: MoveFileExW without flags on Windows, renameat2 with
+// RENAME_NOREPLACE on Linux (on a file system without that flag, a check
+// for to just before a plain rename). False with the system's error left
+// for lastError().
+bool moveEntry(const NativeString &from, const NativeString &to);
+
+// Removes the empty folder path (or a link to a folder, not what it points
+// to). False with the system's error left for lastError().
+bool removeFolder(const NativeString &path);
+
 // Closes the file; a delayed write error (NFS, some file systems report a
 // full disk only here) is reported as well.
 FileFailure closeFile(NativeFile file);

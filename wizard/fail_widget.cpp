@@ -68,12 +68,12 @@ void FailWidget::openLog()
     if (copied)
         QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QString shown = copied ? copy : log;
-    if (LogOpener::open(shown))
-        return;
-    Messagebox::question(window(), tr("Install ") + installerConfig()->displayName(),
-                         tr("No program could open the installation log. You find it at %1.")
-                             .arg(QDir::toNativeSeparators(shown)),
-                         QDialogButtonBox::Ok, QDialogButtonBox::Ok, {});
+    LogOpener::open(shown, this, [this, shown] {
+        Messagebox::question(window(), tr("Install ") + installerConfig()->displayName(),
+                             tr("No program could open the installation log. You find it at %1.")
+                                 .arg(QDir::toNativeSeparators(shown)),
+                             QDialogButtonBox::Ok, QDialogButtonBox::Ok, {});
+    });
 }
 
 void FailWidget::openSupport()

@@ -86,13 +86,50 @@ QStringList commandForFile(const QString &execLine, const QString &path)
 
 } // namespace
 
-bool LogOpener::open(const QString &path)
+void LogOpener::open(const QString &path, QObject *context,
+                     const std::function<void()> &nothingOpened)
 {
+#ifndef Q_OS_WIN
+    // QDesktopServices counts a started xdg-open as success, whatever xdg-open
+    // finds afterwards; its exit status tells. In its generic mode it waits
+    // for the program it starts, so only its end is waited for, never a time:
+    // an xdg-open that ends with a failure hands the log to the text editor.
+    const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!xdgOpen.isEmpty()) {
+        // No parent: an xdg-open still waiting for its program when the
+        // installer ends is left running, as a detached start would be.
+        auto *process = new QProcess;
+        process->setStandardInputFile(QProcess::nullDevice());
+        process->setStandardOutputFile(QProcess::nullDevice());
+        process->setStandardErrorFile(QProcess::nullDevice());
+        const auto finished = QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished);
+        QObject::connect(process, finished, process, &QObject::deleteLater);
+        QObject::connect(process, finished, context,
+                         [path, nothingOpened](int code, QProcess::ExitStatus status) {
+                             if (status == QProcess::NormalExit && code == 0)
+                                 return;
+                             qWarning().noquote()
+                                 << QStringLiteral("xdg-open opened nothing for %1 (status "
+                                                   "%2) - trying the text editor")
+                                        .arg(path)
+                                        .arg(code);
+                             if (!openWithTextEditor(path))
+                                 nothingOpened();
+                         });
+        process->start(xdgOpen, { path });
+        if (process->waitForStarted(queryMs))
+            return;
+        delete process;
+    }
+#else
+    Q_UNUSED(context)
+#endif
     if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        return true;
+        return;
     qWarning().noquote() << "No handler opened" << QDir::toNativeSeparators(path)
                          << "- trying the text editor";
-    return openWithTextEditor(path);
+    if (!openWithTextEditor(path))
+        nothingOpened();
 }
 
 bool LogOpener::openWithTextEditor(const QString &path)

@@ -56,18 +56,27 @@ QString InstallJournal::defaultFolder()
 
 bool InstallJournal::begin(const QString &folder, const QString &runId)
 {
-    if (!QDir().mkpath(folder))
+    if (!makeFolders(folder, &m_error))
         return false;
-    m_lock
-        = std::make_unique<QLockFile>(folder + QLatin1Char('/') + runId + QStringLiteral(".lock"));
+    const QString lockPath = folder + QLatin1Char('/') + runId + QStringLiteral(".lock");
+    m_lock = std::make_unique<QLockFile>(lockPath);
     m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(0))
+    if (!m_lock->tryLock(0)) {
+        // QLockFile keeps the system's error to itself.
+        m_error = (m_lock->error() == QLockFile::PermissionError
+                       ? QStringLiteral("no permission to create the lock file %1")
+                       : QStringLiteral("the lock file %1 cannot be taken"))
+                      .arg(QDir::toNativeSeparators(lockPath));
         return false;
+    }
     m_keep = false;
     m_file.setFileName(folder + QLatin1Char('/') + runId + QStringLiteral(".journal"));
     // Unbuffered: a line must be on its way to the disk before the step it
     // announces is taken.
-    return m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered);
+    if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+        return true;
+    m_error = m_file.errorString();
+    return false;
 }
 
 bool InstallJournal::add(JournalEntry::Kind kind, const QString &path, const QByteArray &placed)
@@ -80,7 +89,10 @@ bool InstallJournal::add(JournalEntry::Kind kind, const QString &path, const QBy
 
 bool InstallJournal::append(const QByteArray &lines)
 {
-    return m_file.write(lines) == lines.size();
+    if (m_file.write(lines) == lines.size())
+        return true;
+    m_error = m_file.isOpen() ? m_file.errorString() : QStringLiteral("the journal is not open");
+    return false;
 }
 
 void InstallJournal::end()
@@ -96,29 +108,42 @@ void InstallJournal::end()
 }
 
 QStringList InstallJournal::undo(const QString &installFolder, const QString &workFolder,
-                                 const QByteArray &lines)
+                                 const QByteArray &lines, QStringList *failures)
 {
     const QString staged = workFolder + QStringLiteral("/new/");
     const QString aside = workFolder + QStringLiteral("/old/");
     QStringList kept;
+    const auto failed
+        = [failures](const QString &what, const QString &path, const QString &reason) {
+              if (failures)
+                  failures->append(QStringLiteral("Could not %1 %2: %3")
+                                       .arg(what, QDir::toNativeSeparators(path), reason));
+          };
     forEachEntry(lines, true, [&](const JournalEntry &step) {
         if (!step.isPlacementStep())
             return;
         const QString &path = step.path;
         const QString target = installFolder + QLatin1Char('/') + path;
+        QString reason;
         if (step.placesFolder()) {
             // Everything the run placed inside came later and is undone
             // already; whatever else is in it now is somebody else's.
-            if (isRealFolder(target))
-                QDir().rmdir(target);
+            if (isRealFolder(target) && !removeEmptyFolder(target, &reason))
+                failed(QStringLiteral("remove the folder"), target, reason);
         } else if (!exists(staged + path) && !step.placed.isEmpty()
                    && JournalEntry::identityOf(target) == step.placed) {
             // Moved in (it is no longer staged) and still what was moved.
-            QFile::remove(target);
+            QFile placedFile(target);
+            if (!placedFile.remove())
+                failed(QStringLiteral("remove"), target, placedFile.errorString());
         }
         if (step.kind == JournalEntry::Kind::Replace && exists(aside + path)) {
-            if (exists(target) || !QDir().rename(aside + path, target))
+            if (exists(target)) {
                 kept.append(path);
+            } else if (!moveEntry(aside + path, target, &reason)) {
+                kept.append(path);
+                failed(QStringLiteral("move back"), aside + path, reason);
+            }
         }
     });
     return kept;
@@ -196,10 +221,12 @@ QStringList InstallJournal::recoverAll(const QString &folder)
                 report
                     << QStringLiteral("Finished the interrupted installation into %1").arg(install);
             } else {
-                const QStringList kept = undo(install, work, text);
+                QStringList failures;
+                const QStringList kept = undo(install, work, text, &failures);
                 report << QStringLiteral("Undid the interrupted installation into %1 (%2 steps)")
                               .arg(install)
                               .arg(steps);
+                report << failures;
                 if (!kept.isEmpty()) {
                     // Not ours to delete: what was set aside stays where
                     // the user can find it.

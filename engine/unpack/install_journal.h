@@ -38,6 +38,9 @@ public:
     // Appends whole lines (each ending with '\n') in one write: the steps
     // a placement announces together before it takes them.
     bool append(const QByteArray &lines);
+    // Why begin(), add() or append() last failed, in the system's words
+    // where it gave some.
+    QString errorString() const { return m_error; }
     // The run is over, for good or bad: the journal and its lock go, unless
     // a leftover was added, which the next start removes.
     void end();
@@ -53,10 +56,11 @@ public:
     // a step placed while it is still the entry the step placed (a folder
     // only while it is empty) and moves what was set aside back. Returns
     // the set-aside paths that could not go back because something else
-    // took their place; they stay in the work folder's "old". Used by the
-    // run itself on failure and by recovery after a crash.
+    // took their place; they stay in the work folder's "old". Each step that
+    // could not be undone is added to failures with the system's reason.
+    // Used by the run itself on failure and by recovery after a crash.
     static QStringList undo(const QString &installFolder, const QString &workFolder,
-                            const QByteArray &lines);
+                            const QByteArray &lines, QStringList *failures = nullptr);
 
     // Removes installFolder and its parents while they are empty, up to and
     // including created, the outermost folder a run made for it.
@@ -66,4 +70,5 @@ private:
     QFile m_file;
     std::unique_ptr<QLockFile> m_lock;
     bool m_keep = false;
+    QString m_error;
 };

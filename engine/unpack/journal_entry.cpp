@@ -3,7 +3,6 @@
 #include "config/native_path.h"
 #include "platform/file_identity.h"
 
-#include <QDir>
 #include <QList>
 
 namespace {
@@ -26,16 +25,7 @@ const KindWord kindWords[] = {
 QByteArray JournalEntry::identityOf(const QString &path, quint64 *size)
 {
     platform::FileIdentity identity;
-#ifdef Q_OS_WIN
-    // The \\?\ form lifts the 260-character limit on deep trees; it takes
-    // the path as it is, without resolving "." or "..".
-    const QString clean = QDir::cleanPath(path);
-    const bool drive = clean.size() > 2 && clean.at(1) == QLatin1Char(':');
-    const platform::NativeString native = (drive ? L"\\\\?\\" : L"") + toNativePath(clean);
-#else
-    const platform::NativeString native = toNativePath(path);
-#endif
-    if (!platform::readFileIdentity(native, &identity))
+    if (!platform::readFileIdentity(toLongNativePath(path), &identity))
         return QByteArray();
     if (size)
         *size = identity.size;

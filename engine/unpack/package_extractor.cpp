@@ -21,16 +21,6 @@ namespace {
 
 constexpr int bufferSize = 256 * 1024;
 
-platform::NativeString nativePath(const QString &path)
-{
-#ifdef Q_OS_WIN
-    // The \\?\ form lifts the 260-character limit on deep trees.
-    return L"\\\\?\\" + toNativePath(path);
-#else
-    return toNativePath(path);
-#endif
-}
-
 // A packaged program stays executable; no entry gets set-user-id or
 // write access for others.
 unsigned fileMode(quint32 mode)
@@ -107,7 +97,8 @@ PackageExtractor::Result PackageExtractor::run()
                         tr("The entry \"%1\" cannot be read from the package.").arg(entry.path));
         const QString path = m_folder + QLatin1Char('/') + entry.path;
         platform::FileFailure failure = platform::FileFailure::None;
-        const auto out = platform::createNewFile(nativePath(path), fileMode(entry.mode), &failure);
+        const auto out
+            = platform::createNewFile(toLongNativePath(path), fileMode(entry.mode), &failure);
         if (out < 0) {
             m_reason = lastSystemError();
             return failure == platform::FileFailure::DiskFull

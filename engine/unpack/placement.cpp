@@ -39,9 +39,10 @@ struct Placement::Move
     quint64 bytes = 0;
 };
 
-Placement::Result Placement::fail(const QString &message)
+Placement::Result Placement::fail(const QString &message, const QString &reason)
 {
-    m_message = message;
+    m_message
+        = reason.isEmpty() ? message : message + QStringLiteral(" (") + reason + QLatin1Char(')');
     return Failed;
 }
 
@@ -56,7 +57,7 @@ bool Placement::record()
     const bool written = !m_journal || m_journal->append(m_announced);
     m_announced.clear();
     if (!written)
-        m_message = tr("The installation journal could not be written.");
+        fail(tr("The installation journal could not be written."), m_journal->errorString());
     return written;
 }
 
@@ -137,25 +138,31 @@ Placement::Result Placement::placeFolder(const QString &relative)
                 move.bytes = 0;
         }
         if (!described)
-            return fail(tr("\"%1\" cannot be moved into the install folder.").arg(path));
+            return fail(tr("\"%1\" cannot be moved into the install folder.").arg(path),
+                        lastSystemError());
         moves.append(move);
     }
     if (!record())
         return Failed;
 
+    // Moves never replace and never fall back to copying, so that what lands
+    // in the install folder is exactly what the journal names.
     bool asideFolderMade = false;
+    QString reason;
     for (const Move &move : moves) {
         if (m_cancelled && *m_cancelled)
             return Cancelled;
         const QString target = m_installFolder + QLatin1Char('/') + move.path;
         if (move.replaces) {
             const QString aside = m_workFolder + QStringLiteral("/old/") + move.path;
-            asideFolderMade = asideFolderMade || QDir().mkpath(QFileInfo(aside).path());
-            if (!asideFolderMade || !QDir().rename(target, aside))
-                return fail(tr("\"%1\" in the install folder cannot be replaced.").arg(move.path));
+            asideFolderMade = asideFolderMade || makeFolders(QFileInfo(aside).path(), &reason);
+            if (!asideFolderMade || !moveEntry(target, aside, &reason))
+                return fail(tr("\"%1\" in the install folder cannot be replaced.").arg(move.path),
+                            reason);
         }
-        if (!QDir().rename(stagedFolder + QLatin1Char('/') + move.name, target))
-            return fail(tr("\"%1\" cannot be moved into the install folder.").arg(move.path));
+        if (!moveEntry(stagedFolder + QLatin1Char('/') + move.name, target, &reason))
+            return fail(tr("\"%1\" cannot be moved into the install folder.").arg(move.path),
+                        reason);
         if (m_progress)
             m_progress(move.bytes, move.name);
     }
@@ -167,9 +174,9 @@ Placement::Result Placement::placeFolder(const QString &relative)
     return Done;
 }
 
-QStringList Placement::undo()
+QStringList Placement::undo(QStringList *failures)
 {
-    const QStringList kept = InstallJournal::undo(m_installFolder, m_workFolder, m_steps);
+    const QStringList kept = InstallJournal::undo(m_installFolder, m_workFolder, m_steps, failures);
     m_steps.clear();
     removeDirectory(QDir(m_workFolder + (kept.isEmpty() ? QString() : QStringLiteral("/new"))));
     return kept;

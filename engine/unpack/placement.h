@@ -44,8 +44,9 @@ public:
     QString message() const { return m_message; }
     // Puts the install folder back and removes the work folder, but for
     // what was set aside and could not go back (see InstallJournal::undo),
-    // which it returns.
-    QStringList undo();
+    // which it returns. Steps that could not be undone are added to
+    // failures, with the system's reason, for the log.
+    QStringList undo(QStringList *failures = nullptr);
     // Drops the set-aside entries and the (now empty) staging folder. A
     // set-aside program that still runs cannot be deleted on Windows: after
     // a few tries the work folder is left to the next start, through the
@@ -65,7 +66,9 @@ private:
     void announce(JournalEntry::Kind kind, const QString &relative, const QByteArray &placed);
     // Writes the announced lines to the journal.
     bool record();
-    Result fail(const QString &message);
+    // Failed, with message and the system's reason (when there is one) as
+    // the message.
+    Result fail(const QString &message, const QString &reason = QString());
 
     QString m_installFolder;
     QString m_workFolder;

@@ -112,17 +112,19 @@ void UnzipWorker::doWork(const QString &zip_file_name, qulonglong bytes_total,
     // files, so that placing them is a rename each.
     const QString runId = m_runId.isEmpty() ? uniqueName() : m_runId;
     const QString work = installFolder + QStringLiteral("/.installer-") + runId;
-    if (m_journal) {
-        m_journal->add(JournalEntry::Kind::Install, installFolder);
-        m_journal->add(JournalEntry::Kind::Work, work);
-    }
-    if (!QDir().mkpath(work + QStringLiteral("/new"))) {
+    if (m_journal
+        && (!m_journal->add(JournalEntry::Kind::Install, installFolder)
+            || !m_journal->add(JournalEntry::Kind::Work, work)))
+        log(QStringLiteral("The journal could not be written: ") + m_journal->errorString());
+    QString reason;
+    if (!makeFolders(work + QStringLiteral("/new"), &reason)) {
+        log(QStringLiteral("Could not create the staging folder: ") + reason);
         removeDirectory(QDir(work));
         finish(UnzipDirFailed, tr("Failed to create unzip dir."));
         return;
     }
     // A dot does not hide a name on Windows.
-    platform::hideEntry(toNativePath(work));
+    platform::hideEntry(toLongNativePath(work));
     const QString staging = work + QStringLiteral("/new");
 
     quint64 blockSize = 0;
@@ -178,7 +180,10 @@ void UnzipWorker::doWork(const QString &zip_file_name, qulonglong bytes_total,
     if (placed != Placement::Done) {
         // Asked before the undo frees the staged files again.
         const bool full = placed == Placement::Failed && volumeFull(work);
-        const QStringList kept = placement.undo();
+        QStringList failures;
+        const QStringList kept = placement.undo(&failures);
+        for (const QString &failure : qAsConst(failures))
+            log(failure);
         if (!kept.isEmpty())
             log(QStringLiteral("Kept in %1/old, as something else took their place: %2")
                     .arg(work, kept.join(QStringLiteral(", "))));

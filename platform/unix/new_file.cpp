@@ -1,6 +1,7 @@
 #include "platform/new_file.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,6 +50,25 @@ FileFailure writeAll(NativeFile file, const void *data, std::size_t size)
 bool createFolder(const NativeString &path)
 {
     return ::mkdir(path.c_str(), 0755) == 0;
+}
+
+bool moveEntry(const NativeString &from, const NativeString &to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return false;
+    struct stat status;
+    if (::lstat(to.c_str(), &status) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool removeFolder(const NativeString &path)
+{
+    return ::rmdir(path.c_str()) == 0;
 }
 
 FileFailure closeFile(NativeFile file)

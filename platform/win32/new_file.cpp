@@ -50,6 +50,16 @@ bool createFolder(const NativeString &path)
     return CreateDirectoryW(path.c_str(), nullptr) != 0;
 }
 
+bool moveEntry(const NativeString &from, const NativeString &to)
+{
+    return MoveFileExW(from.c_str(), to.c_str(), 0) != 0;
+}
+
+bool removeFolder(const NativeString &path)
+{
+    return RemoveDirectoryW(path.c_str()) != 0;
+}
+
 FileFailure closeFile(NativeFile file)
 {
     return CloseHandle(reinterpret_cast<HANDLE>(file)) ? FileFailure::None

@@ -1,5 +1,6 @@
 // How deep a product may be installed: Windows' limit of 260 UTF-16 units,
 // judged on Linux with the Windows rules.
+#include "config/native_path.h"
 #include "config/path_length.h"
 
 #include <QtTest>
@@ -14,6 +15,8 @@ class TestPathLength : public QObject
 private slots:
     void limit_data();
     void limit();
+    void longForm_data();
+    void longForm();
 };
 
 void TestPathLength::limit_data()
@@ -46,6 +49,31 @@ void TestPathLength::limit()
     // The folder alone counts too.
     QCOMPARE(PathLength::problem(folder + QString(13, QLatin1Char('g')), {}, system).isEmpty(),
              fits && !tail.endsWith(QLatin1Char('/')));
+}
+
+void TestPathLength::longForm_data()
+{
+    // The installer's own deeper paths (staging, set-aside entries) go to
+    // Windows in the \\?\ form, which the system takes literally.
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("longForm");
+    QTest::newRow("drive") << "C:/Program Files/Velmar/.installer-1/new/a.txt"
+                           << "\\\\?\\C:\\Program Files\\Velmar\\.installer-1\\new\\a.txt";
+    QTest::newRow("dots and both separators") << "D:\\Apps\\.\\x\\..\\Velmar//a"
+                                              << "\\\\?\\D:\\Apps\\Velmar\\a";
+    QTest::newRow("network share") << "//server/share/Velmar/a"
+                                   << "\\\\?\\UNC\\server\\share\\Velmar\\a";
+    QTest::newRow("already long") << "\\\\?\\C:\\x\\..\\y"
+                                  << "\\\\?\\C:\\x\\..\\y";
+    QTest::newRow("relative") << "Velmar/a"
+                              << "Velmar\\a";
+}
+
+void TestPathLength::longForm()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, longForm);
+    QCOMPARE(windowsLongPath(path), longForm);
 }
 
 QTEST_APPLESS_MAIN(TestPathLength)

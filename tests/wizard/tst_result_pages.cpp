@@ -124,9 +124,9 @@ void TstResultPages::viewLogFallsBackOnTheTextEditor()
     QVERIFY(log.open(m_home.path() + QStringLiteral("/run/installer.log")));
     log.write(QStringLiteral("the story"));
     log.close();
-    // The default editor for plain text, as xdg-mime names it; the offscreen
-    // platform has no handler for local files, as a system without an
-    // association for ".log".
+    // The default editor for plain text, as xdg-mime names it, and an
+    // xdg-open that finds no program for ".log" (status 3), as on a system
+    // without an association for it.
     const QString bin = m_home.path() + QStringLiteral("/bin");
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(bin) + ':' + path);
@@ -134,6 +134,8 @@ void TstResultPages::viewLogFallsBackOnTheTextEditor()
         bin + QStringLiteral("/xdg-mime"),
         "#!/bin/sh\n[ \"$*\" = 'query default text/plain' ] && echo ed.desktop",
         TestFiles::executable()));
+    QVERIFY(TestFiles::writeFile(bin + QStringLiteral("/xdg-open"), "#!/bin/sh\nexit 3\n",
+                                 TestFiles::executable()));
     installerConfig()->packageUrl.clear(); // straight to the failure page
     m_wizard.show();
     auto *viewLog = m_wizard.child<QPushButton>("view_log");
@@ -143,10 +145,12 @@ void TstResultPages::viewLogFallsBackOnTheTextEditor()
     MessageBoxAnswerer answerer(QStringLiteral("OK"));
     viewLog->click();
     const QString copy = QDir::temp().absoluteFilePath(QStringLiteral("Velmar-installer.log"));
-    QCOMPARE(answerer.texts(),
-             QStringList { QStringLiteral("No program could open the installation log. You find "
-                                          "it at %1.")
-                               .arg(QDir::toNativeSeparators(copy)) });
+    QTRY_COMPARE_WITH_TIMEOUT(
+        answerer.texts(),
+        QStringList { QStringLiteral("No program could open the installation log. You find "
+                                     "it at %1.")
+                          .arg(QDir::toNativeSeparators(copy)) },
+        20000);
     QVERIFY(TestFiles::readText(copy).contains(QStringLiteral("the story")));
 
     const QString record = m_home.path() + QStringLiteral("/opened.txt");
@@ -156,14 +160,18 @@ void TstResultPages::viewLogFallsBackOnTheTextEditor()
     QVERIFY(TestFiles::writeFile(m_home.dataHome() + QStringLiteral("/applications/ed.desktop"),
                                  "[Desktop Entry]\nExec=" + bin.toUtf8() + "/ed -n %i %F\n"));
     viewLog->click();
-    qputenv("PATH", path);
     QTRY_COMPARE_WITH_TIMEOUT(TestFiles::readText(record), "-n\n" + copy + '\n', 20000);
-    // The system's handler, where there is one, comes first.
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
+    // The system's handler, where xdg-open finds one, comes first.
+    QVERIFY(QFile::remove(record));
+    const QString opened = m_home.path() + QStringLiteral("/xdg-opened.txt");
+    QVERIFY(TestFiles::writeFile(bin + QStringLiteral("/xdg-open"),
+                                 "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + opened.toUtf8(),
+                                 TestFiles::executable()));
     viewLog->click();
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    QCOMPARE(m_openedUrls, QList<QUrl> { QUrl::fromLocalFile(copy) });
+    QTRY_COMPARE_WITH_TIMEOUT(TestFiles::readText(opened), copy + '\n', 20000);
+    qputenv("PATH", path);
     QCOMPARE(answerer.count(), 1);
+    QVERIFY(!QFile::exists(record));
 }
 
 WIZARD_TEST_MAIN(TstResultPages)

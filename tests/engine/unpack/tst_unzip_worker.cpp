@@ -1,7 +1,9 @@
 // UnzipWorker with archives made by the test: what lands in the install
 // folder, progress by bytes, the result codes, cleanup of the temporary
 // folder after every outcome, and hostile archives that must write nothing.
+#include "config/path_length.h"
 #include "engine/install_error.h"
+#include "engine/install_log.h"
 #include "engine/platform_helpers.h"
 #include "engine/unpack/archive_index.h"
 #include "engine/unpack/entry_name.h"
@@ -23,6 +25,8 @@
 #include <QtTest>
 
 #ifndef Q_OS_WIN
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -110,6 +114,8 @@ private slots:
     void reportsFolderInPlaceOfFile();
     void limitsProgressSignals();
     void installsDeepPathsWhole();
+    void stagesBeyondWindowsLimit_data();
+    void stagesBeyondWindowsLimit();
     void installsPackageWithDotTop();
     void judgesEntryNames_data();
     void judgesEntryNames();
@@ -253,7 +259,12 @@ void TestUnzipWorker::reportsFileThatCannotBeReplaced()
     } else {
         QVERIFY(QFile::setPermissions(target(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     }
-    const Outcome outcome = runWorker(zipPath(), 100, target());
+    InstallLog log;
+    QVERIFY(log.open(sandbox() + QStringLiteral("/installer.log")));
+    UnzipWorker worker;
+    worker.setLog(&log);
+    const Outcome outcome = runWorker(worker, zipPath(), 100, target());
+    log.close();
     if (immutable)
         QProcess::execute(QStringLiteral("chattr"), { QStringLiteral("-i"), locked });
     QFile::setPermissions(target(),
@@ -261,8 +272,13 @@ void TestUnzipWorker::reportsFileThatCannotBeReplaced()
 
     QCOMPARE(outcome.results.size(), 1);
     QCOMPARE(outcome.results.first().first, int(CopyFailed));
-    QCOMPARE(outcome.results.first().second,
-             QStringLiteral("\"Velmar\" in the install folder cannot be replaced."));
+    // The system's reason goes with the message, into the log too.
+    const QString message
+        = QStringLiteral("\"Velmar\" in the install folder cannot be replaced. (%1)")
+              .arg(QString::fromLocal8Bit(std::strerror(immutable ? EPERM : EACCES)));
+    QCOMPARE(outcome.results.first().second, message);
+    QVERIFY(QString::fromUtf8(readFile(sandbox() + QStringLiteral("/installer.log")))
+                .contains(QStringLiteral("Error 2: ") + message));
     QCOMPARE(readFile(locked), QByteArray("old program"));
     QCOMPARE(treeOf(target()), QStringList { QStringLiteral("Velmar") });
     QCOMPARE(treeOf(temp()), QStringList());
@@ -631,6 +647,49 @@ void TestUnzipWorker::installsDeepPathsWhole()
     QCOMPARE(outcome.results.first().first, int(NoError));
     QCOMPARE(readFile(target() + QLatin1Char('/') + deep), QByteArray("deep"));
 #endif
+}
+
+void TestUnzipWorker::stagesBeyondWindowsLimit_data()
+{
+    QTest::addColumn<int>("longest");
+    QTest::addColumn<bool>("fits");
+    // Staged, each path is some 48 characters longer than placed: only the
+    // placed paths count.
+    QTest::newRow("259") << 259 << true;
+#ifdef Q_OS_WIN
+    QTest::newRow("260") << 260 << false;
+#else
+    QTest::newRow("260, no limit on Unix") << 260 << true;
+#endif
+}
+
+void TestUnzipWorker::stagesBeyondWindowsLimit()
+{
+    QFETCH(int, longest);
+    QFETCH(bool, fits);
+    const QString deepest = QString(60, QLatin1Char('a')) + QLatin1Char('/')
+        + QString(60, QLatin1Char('b')) + QStringLiteral("/c.txt");
+    const QStringList paths { deepest, InstallLog::fileName() };
+    const auto windowsLength = [&paths](const QString &folder) {
+        return PathLength::longestPath(folder, paths, PathLength::System::Windows).size();
+    };
+    const QString folder = target() + QLatin1Char('/')
+        + QString(longest - windowsLength(target()) - 1, QLatin1Char('f'));
+    QCOMPARE(windowsLength(folder), longest);
+    QVERIFY(windowsLength(folder + QStringLiteral("/.installer-") + uniqueName()
+                          + QStringLiteral("/new"))
+            > 300);
+    QVERIFY(QDir().mkpath(folder));
+    ZipBuilder zip;
+    zip.addFile(deepest, "deep");
+    QVERIFY(zip.write(zipPath()));
+
+    const Outcome outcome = runWorker(zipPath(), 4, folder);
+    QCOMPARE(outcome.results.size(), 1);
+    QCOMPARE(outcome.results.first().first, int(fits ? NoError : PathTooLong));
+    QCOMPARE(treeOf(folder).size(), fits ? 3 : 0);
+    if (fits)
+        QCOMPARE(readFile(folder + QLatin1Char('/') + deepest), QByteArray("deep"));
 }
 
 void TestUnzipWorker::installsPackageWithDotTop()
