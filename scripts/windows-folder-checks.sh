@@ -270,7 +270,10 @@ sleep 1
 close_installer
 
 # --- 3: version 2 finds it --------------------------------------------------------
+# Without a productText, as a settings.ini has it by default: the links and
+# the uninstall entry are named after productName.
 write_settings 2.0.0.0
+sed -i 's/^productText=.*/productText=/' "$shipped/settings.ini"
 rm -f "$install_dir/Velmar.exe"
 start_installer upgrade
 agree_and_open_panel
@@ -291,6 +294,10 @@ location=$(reg_value "$entry" InstallLocation)
 check "its InstallLocation is D:\\Apps\\VelmarD ($location)" test "$location" = 'D:\Apps\VelmarD'
 check "its DisplayVersion is 2.0.0.0 ($(reg_value "$entry" DisplayVersion))" \
     test "$(reg_value "$entry" DisplayVersion)" = 2.0.0.0
+check "without a productText its DisplayName is the productName ($(reg_value "$entry" DisplayName))" \
+    test "$(reg_value "$entry" DisplayName)" = Velmar
+links=$(find "$WINEPREFIX/drive_c" -path '*Desktop*' -name '*.lnk' -printf '%f\n' 2>/dev/null)
+check "without a productText the desktop link is Velmar.lnk ($(echo $links))" test "$links" = Velmar.lnk
 
 # --- 4: Program Files closed ------------------------------------------------------
 # The immutable flag refuses new folders even to root, as Program Files
