@@ -51,11 +51,11 @@ compiler_version=$(x86_64-w64-mingw32-g++-posix -dumpfullversion 2>/dev/null || 
 # every kind without asking whether they are built), the MIME database,
 # Markdown and ODF in the text document, the Asian legacy codecs and
 # non-Gregorian calendars, the public-suffix table, the state machine,
-# XPM/PPM/XBM images, FreeType and HarfBuzz beside Windows' own font engine
+# PPM/XBM images, FreeType and HarfBuzz beside Windows' own font engine
 # and shaping, PCRE2's JIT compiler, and the Qt modules nothing links (SQL,
-# XML, Concurrent). The text editor and the menu bar stay: the style sheets'
-# code and the menus' (the folder field's context menu) cannot be built
-# without them.
+# XML, Concurrent). The text editor, the menu bar and XPM images stay: the
+# style sheets' code, the menus' (the folder field's context menu) and the
+# Windows platform's cursors cannot be built without them.
 qt_flags=(
     -opensource -confirm-license
     -xplatform win32-g++ -device-option CROSS_COMPILE=x86_64-w64-mingw32-
@@ -68,7 +68,7 @@ qt_flags=(
     -no-feature-dnslookup -no-feature-dtls -no-feature-ocsp -no-feature-sctp -no-feature-gssapi
     -no-feature-big_codecs -no-feature-topleveldomain -no-feature-statemachine -no-feature-gestures
     -no-feature-jalalicalendar -no-feature-hijricalendar -no-feature-islamiccivilcalendar
-    -no-feature-imageformat_xpm -no-feature-imageformat_ppm -no-feature-imageformat_xbm
+    -no-feature-imageformat_ppm -no-feature-imageformat_xbm
     -no-feature-movie -no-feature-picture -no-feature-pdf
     -no-feature-graphicsview -no-feature-mdiarea -no-feature-mainwindow -no-feature-dockwidget
     -no-feature-toolbar -no-feature-statusbar -no-feature-tabbar -no-feature-tabwidget
