@@ -181,6 +181,9 @@ if [ ! -f "$scratch/qt.done" ]; then
         touch "$scratch/qt.configured"
     fi
     log "building Qt"
+    # A run killed while the assembler wrote leaves an empty object newer
+    # than its source, which make would take as built.
+    find "$qt_build" -name '*.o' -size 0 -delete
     nice make -j"$jobs" >&2
     rm -rf "$staged_prefix"
     make install INSTALL_ROOT="$stage" >&2
