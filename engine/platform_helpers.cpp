@@ -151,7 +151,7 @@ QString uniqueName()
         .remove(QLatin1Char('}'));
 }
 
-void removeDirectory(const QDir &dir)
+void removeDirectory(const QDir &dir, QString *firstFailure)
 {
     const QString path = dir.absolutePath();
     const QFileInfo self(path);
@@ -162,6 +162,10 @@ void removeDirectory(const QDir &dir)
     if (!self.isDir())
         return;
 
+    const auto noteFailure = [firstFailure](const QString &entry, const QString &reason) {
+        if (firstFailure && firstFailure->isEmpty())
+            *firstFailure = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(entry), reason);
+    };
     // A package may bring read-only folders and files; they are still ours to
     // delete, so make them writable first (on Windows, deleting a read-only
     // file fails otherwise).
@@ -173,11 +177,15 @@ void removeDirectory(const QDir &dir)
         if (isLink(entry)) {
             removeLink(entryPath);
         } else if (entry.isDir()) {
-            removeDirectory(QDir(entryPath));
+            removeDirectory(QDir(entryPath), firstFailure);
         } else if (!QFile::remove(entryPath)) {
             makeOwnerWritable(entryPath);
-            QFile::remove(entryPath);
+            QFile file(entryPath);
+            if (!file.remove())
+                noteFailure(entryPath, file.errorString());
         }
     }
-    QDir().rmdir(path);
+    QString reason;
+    if (!removeEmptyFolder(path, &reason))
+        noteFailure(path, reason);
 }

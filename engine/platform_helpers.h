@@ -56,5 +56,6 @@ QString uniqueName();
 
 // Deletes dir and everything in it, hidden entries included. Links inside the
 // tree (symbolic links, junctions) are removed themselves; what they point to
-// is never touched. Whatever cannot be deleted stays, silently.
-void removeDirectory(const QDir &dir);
+// is never touched. Whatever cannot be deleted stays; the first such entry,
+// with the system's reason, goes to *firstFailure when it is given and empty.
+void removeDirectory(const QDir &dir, QString *firstFailure = nullptr);

@@ -166,16 +166,7 @@ xdemo_list_package "$site/velmar.zip"
 # --- The click-through -------------------------------------------------------
 set +e
 say "starting installer.exe under Wine on display $display"
-(cd "$shipped" && exec wine installer.exe) >"$logs/installer.log" 2>&1 &
-installer_pid=$!
-started_pids+=("$installer_pid")
-window=
-for _ in $(seq 300); do
-    window=$(wine_window installer.exe)
-    [ -n "$window" ] && break
-    installer_ended && break
-    sleep 0.1
-done
+xdemo_start_wine_installer "$shipped" "$logs/installer.log"
 check "the installer window appears" test -n "$window"
 [ -n "$window" ] || finish
 sleep 1.5

@@ -98,16 +98,7 @@ shoot() { # shoot NAME WINDOW
 start_installer() {
     # Window ids of an earlier process may come again.
     answered_boxes=
-    (cd "$shipped" && exec wine installer.exe) >"$logs/$1.log" 2>&1 &
-    installer_pid=$!
-    started_pids+=("$installer_pid")
-    window=
-    for _ in $(seq 300); do
-        window=$(wine_window installer.exe)
-        [ -n "$window" ] && break
-        installer_ended && break
-        sleep 0.1
-    done
+    xdemo_start_wine_installer "$shipped" "$logs/$1.log"
     [ -n "$window" ] || fail "$1: no installer window within 30 seconds ($(cat "$logs/$1.log"))"
     sleep 1.5
     measure "$window"

@@ -182,13 +182,16 @@ QStringList Placement::undo(QStringList *failures)
     return kept;
 }
 
-bool Placement::commit()
+bool Placement::commit(QString *reason)
 {
     if (m_journal)
         m_journal->add(JournalEntry::Kind::Commit);
     m_steps.clear();
     for (int tries = 1;; ++tries) {
-        removeDirectory(QDir(m_workFolder));
+        QString failure;
+        removeDirectory(QDir(m_workFolder), &failure);
+        if (reason)
+            *reason = failure;
         if (!QFileInfo::exists(m_workFolder))
             return true;
         if (tries == removalTries)

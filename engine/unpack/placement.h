@@ -50,8 +50,9 @@ public:
     // Drops the set-aside entries and the (now empty) staging folder. A
     // set-aside program that still runs cannot be deleted on Windows: after
     // a few tries the work folder is left to the next start, through the
-    // journal, and commit() returns false.
-    bool commit();
+    // journal, and commit() returns false, with the system's reason for the
+    // last try in *reason.
+    bool commit(QString *reason = nullptr);
 
     // Tries and pause between them before commit() gives up.
     static constexpr int removalTries = 5;

@@ -195,8 +195,9 @@ void UnzipWorker::doWork(const QString &zip_file_name, qulonglong bytes_total,
             finish(CopyFailed, placement.message());
         return;
     }
-    if (!placement.commit())
-        log(QStringLiteral("%1 is still in use; the next start removes it").arg(work));
+    QString stayed;
+    if (!placement.commit(&stayed))
+        log(QStringLiteral("%1 is still in use; the next start removes it (%2)").arg(work, stayed));
     m_sinceProgress.invalidate();
     emit progress(1.0, QString());
     finish(NoError, QString());

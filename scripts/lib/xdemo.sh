@@ -110,6 +110,22 @@ xdemo_start_xvfb() { # xdemo_start_xvfb LOG_FOLDER
 }
 
 installer_ended() { ! kill -0 "$installer_pid" 2>/dev/null; }
+
+# installer.exe started under Wine from FOLDER, its output in LOG, and up to
+# 30 seconds for its main window. Sets installer_pid, and window (empty when
+# none came, or when the installer ended first).
+xdemo_start_wine_installer() { # xdemo_start_wine_installer FOLDER LOG
+    (cd "$1" && exec wine installer.exe) >"$2" 2>&1 &
+    installer_pid=$!
+    started_pids+=("$installer_pid")
+    window=
+    for _ in $(seq 300); do
+        window=$(wine_window installer.exe)
+        [ -n "$window" ] && break
+        installer_ended && break
+        sleep 0.1
+    done
+}
 download_started() { grep -q 'GET /velmar.zip' "$work/server.log"; }
 
 # The files of the package ZIP with their sizes, for package_in_place.

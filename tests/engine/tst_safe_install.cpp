@@ -6,6 +6,7 @@
 // looks at the whole sandbox, so a write outside the install folder would
 // show.
 #include "engine/install_error.h"
+#include "engine/install_log.h"
 #include "engine/install_run.h"
 #include "engine/platform_helpers.h"
 #include "engine/run_folder.h"
@@ -766,13 +767,17 @@ void TestSafeInstall::setAsideFileInUseIsRemovedAtTheNextStart()
 #endif
     InstallJournal journal;
     QVERIFY(journal.begin(journals(), QStringLiteral("r")));
+    InstallLog log;
+    QVERIFY(log.open(sandbox() + QStringLiteral("/installer.log")));
     UnzipWorker worker;
     worker.setJournal(&journal);
+    worker.setLog(&log);
     worker.setRunId(QStringLiteral("r"));
     int result = -1;
     connect(&worker, &UnzipWorker::done, this, [&result](int error) { result = error; });
     worker.doWork(zipPath(), 0, target());
     journal.end();
+    log.close();
     const bool hidden = QFileInfo(work).isHidden();
     const QStringList waiting = QDir(journals()).entryList(QDir::Files);
 #ifdef Q_OS_WIN
@@ -784,6 +789,11 @@ void TestSafeInstall::setAsideFileInUseIsRemovedAtTheNextStart()
     QCOMPARE(snapshot(target()).value(QStringLiteral("Velmar")), QByteArray("program 2"));
     QVERIFY2(hidden && QFileInfo::exists(work), "the set-aside folder is gone or not hidden");
     QCOMPARE(waiting, QStringList { QStringLiteral("r.journal") });
+    // The log says what stayed, and the system's reason for it.
+    const QString logged = QString::fromUtf8(TestFiles::readFile(log.path()));
+    QVERIFY2(logged.contains(QStringLiteral("still in use; the next start removes it (%1: ")
+                                 .arg(QDir::toNativeSeparators(stuck + QStringLiteral("/Velmar")))),
+             qPrintable(logged));
 
     // The next start.
     QVERIFY(InstallRun::recoverInterruptedRuns(journals()).join(' ').contains("Removed"));
