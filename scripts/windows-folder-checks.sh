@@ -16,6 +16,10 @@
 #    it), "C:\Program Files\VelmarU2" typed into the field is refused on the
 #    start page; still no request reaches the web server. Where Program Files
 #    cannot be closed, this check is reported as skipped.
+# 5. Version 3 over two running copies of Velmar.exe: the installer ends the
+#    first (after asking), the second still holds what was set aside. The run
+#    succeeds and logs why its working folder stays; once that copy has
+#    ended, the next start of the installer removes the folder.
 #
 # Drive D: is a folder inside the throw-away prefix's folder. The report
 # lists every check; the exit status is 0 when all of them passed.
@@ -188,6 +192,14 @@ close_message_box() {
     sleep 0.5
     measure "$window"
 }
+# Yes, left of No at the bottom right of a question box.
+answer_yes() {
+    [ -n "$message_box" ] || return 1
+    measure "$message_box"
+    click_until "Yes" $((win_w - 84 - 108)) $((win_h - 30)) $((win_h - 70)) -4 downloading
+    answered_boxes="$answered_boxes $message_box"
+    measure "$window"
+}
 close_installer() {
     measure "$window"
     click_until "close" $((win_w - shadow - 16)) $((shadow + 8)) $((shadow + 28)) 4 installer_ended \
@@ -311,4 +323,37 @@ if chattr +i "$program_files" 2>/dev/null; then
 else
     say "skipped: Program Files cannot be closed here (chattr +i needs root and an ext4-like file system)"
 fi
+
+# --- 5: two copies of Velmar running ----------------------------------------------
+velmar_count() { windows_found --classname Velmar.exe | grep -c . || true; }
+work_folders() { find "$install_dir" -maxdepth 1 -name '.installer-*' -printf '%f\n' | sort; }
+write_settings 3.0.0.0
+for copy in 1 2; do
+    (cd "$install_dir" && exec wine Velmar.exe) >"$logs/velmar-$copy.log" 2>&1 &
+    started_pids+=("$!")
+done
+for _ in $(seq 120); do [ "$(velmar_count)" -ge 2 ] && break; sleep 0.5; done
+check "two copies of Velmar.exe run ($(velmar_count) windows)" test "$(velmar_count)" -ge 2
+start_installer running
+agree_and_open_panel
+press_install
+[ -z "$message_box" ] || shoot terminate-question-wine "$message_box"
+answer_yes
+check "\"Yes\" to ending the running Velmar starts the download" downloading
+wait_for_success 3.0.0.0
+[ -z "$message_box" ] || shoot running-copies-message-wine "$message_box"
+check "version 3 is in D:\\Apps\\VelmarD" package_in_place
+sleep 1
+close_installer
+stayed=$(work_folders)
+check "with a copy still running, the working folder waits for the next start ($(echo $stayed))" test -n "$stayed"
+check "the log says what stays, and why" \
+    grep -Eq 'still in use; the next start removes it \(.*Velmar\.exe: .+\)' "$install_dir/installer.log"
+wine taskkill /F /IM Velmar.exe >>"$logs/taskkill.log" 2>&1
+for _ in $(seq 60); do [ "$(velmar_count)" -eq 0 ] && break; sleep 0.5; done
+start_installer after
+sleep 1
+close_installer
+check "after the next start no working folder is left in D:\\Apps\\VelmarD ($(echo $(work_folders)))" \
+    test -z "$(work_folders)"
 finish
