@@ -36,10 +36,9 @@ compiler_version=$(x86_64-w64-mingw32-g++-posix -dumpfullversion 2>/dev/null || 
 # The recipe: what changes the built libraries. Its hash is part of the key.
 # Built for size: the installer's whole job is to fetch the real product, so
 # its own download should be small. Every function and datum gets a section of
-# its own so that the program's link (--gc-sections) keeps only what is used,
-# and carries GCC's intermediate code beside the machine code (fat LTO
-# objects): the shipped programs are linked with link-time optimisation, the
-# test programs as usual.
+# its own so that the program's link (--gc-sections) keeps only what is used.
+# (Link-time optimisation across Qt was tried: GCC 12's mingw linker plugin
+# fails on Qt's objects, with an internal error or duplicate sections.)
 #
 # The features turned off are ones Qt would otherwise link in without the
 # installer ever using them, found in a link map of installer.exe: the widgets
@@ -50,12 +49,13 @@ compiler_version=$(x86_64-w64-mingw32-g++-posix -dumpfullversion 2>/dev/null || 
 # control on Qt's own Windows style; the native one refers to widgets of
 # every kind without asking whether they are built), the MIME database,
 # Markdown and ODF in the text document, the Asian legacy codecs and
-# non-Gregorian calendars, the public-suffix table, the state machine,
-# PPM/XBM images, FreeType and HarfBuzz beside Windows' own font engine
-# and shaping, PCRE2's JIT compiler, and the Qt modules nothing links (SQL,
-# XML, Concurrent). The text editor, the menu bar and XPM images stay: the
-# style sheets' code, the menus' (the folder field's context menu) and the
-# Windows platform's cursors cannot be built without them.
+# non-Gregorian calendars, time zones, the public-suffix table, the state
+# machine, the tray icon, widget effects, PPM/XBM images, FreeType and
+# HarfBuzz beside Windows' own font engine and shaping, PCRE2's JIT compiler,
+# and the Qt modules nothing links (SQL, XML, Concurrent). The text editor,
+# the menu bar and XPM images stay: the style sheets' code, the menus' (the
+# folder field's context menu) and the Windows platform's cursors cannot be
+# built without them.
 qt_flags=(
     -opensource -confirm-license
     -xplatform win32-g++ -device-option CROSS_COMPILE=x86_64-w64-mingw32-
@@ -67,6 +67,7 @@ qt_flags=(
     -no-feature-ftp -no-feature-bearermanagement -no-feature-networkdiskcache
     -no-feature-dnslookup -no-feature-dtls -no-feature-ocsp -no-feature-sctp -no-feature-gssapi
     -no-feature-big_codecs -no-feature-topleveldomain -no-feature-statemachine -no-feature-gestures
+    -no-feature-timezone -no-feature-systemtrayicon -no-feature-effects
     -no-feature-jalalicalendar -no-feature-hijricalendar -no-feature-islamiccivilcalendar
     -no-feature-imageformat_ppm -no-feature-imageformat_xbm
     -no-feature-movie -no-feature-picture -no-feature-pdf
@@ -85,20 +86,26 @@ qt_flags=(
     -no-sql-sqlite -no-sql-odbc -no-sql-psql -no-sql-mysql
     -nomake examples -nomake tests
     -D PCRE2_DISABLE_JIT
-    "QMAKE_CFLAGS+=-ffunction-sections -fdata-sections -flto -ffat-lto-objects"
-    "QMAKE_CXXFLAGS+=-ffunction-sections -fdata-sections -flto -ffat-lto-objects"
+    "QMAKE_CFLAGS+=-ffunction-sections -fdata-sections"
+    "QMAKE_CXXFLAGS+=-ffunction-sections -fdata-sections"
 )
-# Two small changes to Qt's own sources, for size as well:
+# Three small changes to Qt's own sources, for size as well:
 # - QAsn1Element checks for ASCII digits with std::isdigit in the "C" locale,
-#   which alone links libstdc++'s whole locale machinery (about 400 KB);
-# - Qt's built-in style pictures come in sizes up to 128 pixels; the 128-pixel
-#   ones (about 230 KB) are dropped, Windows' own theme supplies its icons.
-qt_patches_version=1
+#   and double-conversion lowers ASCII letters through the "C" locale's
+#   ctype facet; either alone links libstdc++'s whole locale machinery
+#   (about 520 KB). Both become plain ASCII tests, which is what they mean;
+# - Qt's built-in style pictures (about 330 KB in five sizes) are dropped:
+#   Windows' own theme supplies the standard icons, and the installer's
+#   style resource draws its own.
+qt_patches_version=2
 patch_qt_sources() { # unpacked qtbase folder
     sed -i -e '/const std::locale localeC;/d' \
         -e 's/!std::isdigit(v, localeC)/(v < '"'"'0'"'"' || v > '"'"'9'"'"')/' \
         "$1/src/network/ssl/qasn1element.cpp"
-    sed -i '/-128\.png</d' "$1/src/widgets/styles/qstyle.qrc"
+    sed -i -e '/static const std::ctype<char>& cType =/,/return cType.tolower(ch);/c\
+  return ch >= '"'"'A'"'"' \&\& ch <= '"'"'Z'"'"' ? char(ch - '"'"'A'"'"' + '"'"'a'"'"') : ch;' \
+        "$1/src/3rdparty/double-conversion/double-conversion.cc"
+    sed -i -E '/-(16|32|48|64|128)\.png</d' "$1/src/widgets/styles/qstyle.qrc"
 }
 quazip_flags=(-DQUAZIP_QT_MAJOR_VERSION=5 -DQUAZIP_FETCH_LIBS=OFF -DQUAZIP_BZIP2=OFF -DQUAZIP_ENABLE_TESTS=OFF
     "-DCMAKE_CXX_FLAGS=-ffunction-sections -fdata-sections" "-DCMAKE_C_FLAGS=-ffunction-sections -fdata-sections")
@@ -135,7 +142,7 @@ build_log="$scratch/build.log"
 stage="$scratch/stage"           # make install DESTDIR; the prefix lives inside
 staged_prefix="$stage$prefix"
 mkdir -p "$scratch/src" "$stage"
-log "building into $prefix (scratch $scratch, log $build_log); about half an hour on two cores"
+log "building into $prefix (scratch $scratch, log $build_log); about 20 minutes on two cores"
 # The compilers' output goes to the log; a failure shows its end.
 exec 3>&2 2>>"$build_log"
 trap 'status=$?; [ $status -eq 0 ] || { exec 2>&3; tail -n 40 "$build_log" >&2; log "failed (status $status); the next run resumes"; }' EXIT
