@@ -27,12 +27,3 @@ add_link_options($<$<CONFIG:Release>:-s>)
 # nothing calls.
 add_compile_options($<$<CONFIG:Release>:-Os> -ffunction-sections -fdata-sections)
 add_link_options(-Wl,--gc-sections)
-
-# installer_link_for_size(<target>): link-time optimisation for what ships
-# (and the empty window it is measured against). The cross-built Qt carries
-# GCC's intermediate code beside its machine code, so this link optimises
-# across Qt and drops more of it; every other program, the tests among them,
-# links the machine code as usual and stays quick to build.
-function(installer_link_for_size target)
-    target_link_options(${target} PRIVATE "$<$<CONFIG:Release>:-flto=2;-Os>")
-endfunction()

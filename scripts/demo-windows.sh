@@ -167,7 +167,7 @@ xdemo_list_package "$site/velmar.zip"
 set +e
 say "starting installer.exe under Wine on display $display"
 xdemo_start_wine_installer "$shipped" "$logs/installer.log"
-check "the installer window appears" test -n "$window"
+check "the installer window appears${window_missing:+ ($window_missing)}" test -n "$window"
 [ -n "$window" ] || finish
 sleep 1.5
 measure "$window"

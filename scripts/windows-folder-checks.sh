@@ -103,7 +103,7 @@ start_installer() {
     # Window ids of an earlier process may come again.
     answered_boxes=
     xdemo_start_wine_installer "$shipped" "$logs/$1.log"
-    [ -n "$window" ] || fail "$1: no installer window within 30 seconds ($(cat "$logs/$1.log"))"
+    [ -n "$window" ] || fail "$1: no installer window ($window_missing)"
     sleep 1.5
     measure "$window"
 }

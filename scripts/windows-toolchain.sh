@@ -36,30 +36,82 @@ compiler_version=$(x86_64-w64-mingw32-g++-posix -dumpfullversion 2>/dev/null || 
 # The recipe: what changes the built libraries. Its hash is part of the key.
 # Built for size: the installer's whole job is to fetch the real product, so
 # its own download should be small. Every function and datum gets a section of
-# its own so that the program's link (--gc-sections) keeps only what is used;
-# the features turned off are ones Qt's widgets would otherwise pull in without
-# the installer ever using them (the MIME database through the file dialog,
-# Markdown and ODF through the text document, FTP and bearer management
-# through the network manager, FreeType beside Windows' own font engine).
+# its own so that the program's link (--gc-sections) keeps only what is used.
+# (Link-time optimisation across Qt was tried: GCC 12's mingw linker plugin
+# fails on Qt's objects, with an internal error or duplicate sections.)
+#
+# The features turned off are ones Qt would otherwise link in without the
+# installer ever using them, found in a link map of installer.exe: the widgets
+# the installer does not show (Qt's style sheets and accessibility refer to
+# every widget class there is, so each one left on is linked whole), the file
+# dialog and item views (Browse uses the system's own folder dialog on
+# Windows), the native Windows style (the installer's style sheets draw every
+# control on Qt's own Windows style; the native one refers to widgets of
+# every kind without asking whether they are built), the MIME database,
+# Markdown and ODF in the text document, the Asian legacy codecs and
+# non-Gregorian calendars, time zones, the public-suffix table, the state
+# machine, the tray icon, widget effects, PPM/XBM images, FreeType and
+# HarfBuzz beside Windows' own font engine and shaping, PCRE2's JIT compiler,
+# and the Qt modules nothing links (SQL, XML, Concurrent). The text editor,
+# the menu bar and XPM images stay: the style sheets' code, the menus' (the
+# folder field's context menu) and the Windows platform's cursors cannot be
+# built without them.
 qt_flags=(
     -opensource -confirm-license
     -xplatform win32-g++ -device-option CROSS_COMPILE=x86_64-w64-mingw32-
     -static -static-runtime -release -optimize-size
     -schannel -no-openssl
     -no-opengl -no-dbus -no-icu -no-direct2d -no-feature-tabletevent
-    -qt-zlib -qt-libpng -no-libjpeg -no-gif -qt-pcre -qt-harfbuzz -no-freetype
-    -no-feature-mimetype -no-feature-textmarkdownreader -no-feature-textmarkdownwriter
-    -no-feature-textodfwriter -no-feature-ftp -no-feature-bearermanagement
+    -qt-zlib -qt-libpng -no-libjpeg -no-gif -qt-pcre -no-harfbuzz -no-freetype -no-libmd4c
+    -no-feature-mimetype -no-feature-textmarkdownwriter -no-feature-textodfwriter
+    -no-feature-ftp -no-feature-bearermanagement -no-feature-networkdiskcache
+    -no-feature-dnslookup -no-feature-dtls -no-feature-ocsp -no-feature-sctp -no-feature-gssapi
+    -no-feature-big_codecs -no-feature-topleveldomain -no-feature-statemachine -no-feature-gestures
+    -no-feature-timezone -no-feature-systemtrayicon -no-feature-effects
+    -no-feature-jalalicalendar -no-feature-hijricalendar -no-feature-islamiccivilcalendar
+    -no-feature-imageformat_ppm -no-feature-imageformat_xbm
+    -no-feature-movie -no-feature-picture -no-feature-pdf
+    -no-feature-graphicsview -no-feature-mdiarea -no-feature-mainwindow -no-feature-dockwidget
+    -no-feature-toolbar -no-feature-statusbar -no-feature-tabbar -no-feature-tabwidget
+    -no-feature-toolbox -no-feature-splashscreen -no-feature-lcdnumber -no-feature-dial
+    -no-feature-calendarwidget -no-feature-datetimeedit -no-feature-spinbox -no-feature-splitter
+    -no-feature-textbrowser -no-feature-syntaxhighlighter -no-feature-keysequenceedit
+    -no-feature-commandlinkbutton -no-feature-whatsthis -no-feature-undocommand
+    -no-feature-colordialog -no-feature-fontdialog -no-feature-fontcombobox -no-feature-inputdialog
+    -no-feature-errormessage -no-feature-progressdialog -no-feature-wizard -no-feature-filedialog
+    -no-feature-filesystemmodel -no-feature-dirmodel -no-feature-completer -no-feature-fscompleter
+    -no-feature-combobox -no-feature-itemviews -no-feature-listview -no-feature-treeview
+    -no-feature-tableview -no-feature-columnview -no-feature-datawidgetmapper -no-feature-style-fusion -no-feature-style-windowsvista
+    -no-feature-sql -no-feature-xml -no-feature-concurrent
     -no-sql-sqlite -no-sql-odbc -no-sql-psql -no-sql-mysql
     -nomake examples -nomake tests
+    -D PCRE2_DISABLE_JIT
     "QMAKE_CFLAGS+=-ffunction-sections -fdata-sections"
     "QMAKE_CXXFLAGS+=-ffunction-sections -fdata-sections"
 )
+# Three small changes to Qt's own sources, for size as well:
+# - QAsn1Element checks for ASCII digits with std::isdigit in the "C" locale,
+#   and double-conversion lowers ASCII letters through the "C" locale's
+#   ctype facet; either alone links libstdc++'s whole locale machinery
+#   (about 520 KB). Both become plain ASCII tests, which is what they mean;
+# - Qt's built-in style pictures (about 330 KB in five sizes) are dropped:
+#   Windows' own theme supplies the standard icons, and the installer's
+#   style resource draws its own.
+qt_patches_version=2
+patch_qt_sources() { # unpacked qtbase folder
+    sed -i -e '/const std::locale localeC;/d' \
+        -e 's/!std::isdigit(v, localeC)/(v < '"'"'0'"'"' || v > '"'"'9'"'"')/' \
+        "$1/src/network/ssl/qasn1element.cpp"
+    sed -i -e '/static const std::ctype<char>& cType =/,/return cType.tolower(ch);/c\
+  return ch >= '"'"'A'"'"' \&\& ch <= '"'"'Z'"'"' ? char(ch - '"'"'A'"'"' + '"'"'a'"'"') : ch;' \
+        "$1/src/3rdparty/double-conversion/double-conversion.cc"
+    sed -i -E '/-(16|32|48|64|128)\.png</d' "$1/src/widgets/styles/qstyle.qrc"
+}
 quazip_flags=(-DQUAZIP_QT_MAJOR_VERSION=5 -DQUAZIP_FETCH_LIBS=OFF -DQUAZIP_BZIP2=OFF -DQUAZIP_ENABLE_TESTS=OFF
     "-DCMAKE_CXX_FLAGS=-ffunction-sections -fdata-sections" "-DCMAKE_C_FLAGS=-ffunction-sections -fdata-sections")
 sodium_flags=(--host=x86_64-w64-mingw32 --enable-static --disable-shared
     "CFLAGS=-O2 -ffunction-sections -fdata-sections")
-recipe_hash=$(echo "${qt_flags[*]} | ${quazip_flags[*]} | ${sodium_flags[*]} | lowercase-libs-1" | sha256sum | cut -c1-12)
+recipe_hash=$(echo "${qt_flags[*]} | ${quazip_flags[*]} | ${sodium_flags[*]} | lowercase-libs-1 | patches-${qt_patches_version}" | sha256sum | cut -c1-12)
 key="qt${qt_version}-quazip${quazip_version}-sodium${sodium_version}-gcc${compiler_version}-${recipe_hash}"
 key=$(echo "$key" | tr -c 'A-Za-z0-9.\n-' '_')
 prefix="$cache_root/$key"
@@ -90,7 +142,7 @@ build_log="$scratch/build.log"
 stage="$scratch/stage"           # make install DESTDIR; the prefix lives inside
 staged_prefix="$stage$prefix"
 mkdir -p "$scratch/src" "$stage"
-log "building into $prefix (scratch $scratch, log $build_log); about half an hour on two cores"
+log "building into $prefix (scratch $scratch, log $build_log); about 20 minutes on two cores"
 # The compilers' output goes to the log; a failure shows its end.
 exec 3>&2 2>>"$build_log"
 trap 'status=$?; [ $status -eq 0 ] || { exec 2>&3; tail -n 40 "$build_log" >&2; log "failed (status $status); the next run resumes"; }' EXIT
@@ -126,6 +178,7 @@ fetch_source() { # package, unpacked folder glob
 # --- Qt ---------------------------------------------------------------------
 if [ ! -f "$scratch/qt.done" ]; then
     qt_src=$(fetch_source qtbase-opensource-src 'qtbase-opensource-src-*/')
+    patch_qt_sources "$scratch/src/$qt_src"
     qt_build="$scratch/qt-build"
     mkdir -p "$qt_build"
     cd "$qt_build"
@@ -135,6 +188,9 @@ if [ ! -f "$scratch/qt.done" ]; then
         touch "$scratch/qt.configured"
     fi
     log "building Qt"
+    # A run killed while the assembler wrote leaves an empty object newer
+    # than its source, which make would take as built.
+    find "$qt_build" -name '*.o' -size 0 -delete
     nice make -j"$jobs" >&2
     rm -rf "$staged_prefix"
     make install INSTALL_ROOT="$stage" >&2

@@ -112,19 +112,25 @@ xdemo_start_xvfb() { # xdemo_start_xvfb LOG_FOLDER
 installer_ended() { ! kill -0 "$installer_pid" 2>/dev/null; }
 
 # installer.exe started under Wine from FOLDER, its output in LOG, and up to
-# 30 seconds for its main window. Sets installer_pid, and window (empty when
-# none came, or when the installer ended first).
+# 90 seconds for its main window (the first Windows program in a fresh
+# prefix waits for Wine to set the prefix up). Sets installer_pid, and window
+# (empty when none came, or when the installer ended first; then
+# window_missing says what was seen instead).
 xdemo_start_wine_installer() { # xdemo_start_wine_installer FOLDER LOG
     (cd "$1" && exec wine installer.exe) >"$2" 2>&1 &
     installer_pid=$!
     started_pids+=("$installer_pid")
     window=
-    for _ in $(seq 300); do
+    window_missing=
+    local deadline=$((SECONDS + 90))
+    while [ "$SECONDS" -lt "$deadline" ]; do
         window=$(wine_window installer.exe)
-        [ -n "$window" ] && break
+        [ -n "$window" ] && return
         installer_ended && break
-        sleep 0.1
+        sleep 0.2
     done
+    window_missing="installer $(installer_ended && echo ended || echo "still running after 90 s"); \
+windows on the screen: $(windows_found --all --name '' | wc -l); log: $(tr '\n' ' ' <"$2" | tail -c 300)"
 }
 download_started() { grep -q 'GET /velmar.zip' "$work/server.log"; }
 
