@@ -4,6 +4,8 @@ namespace {
 
 // Enough to ride out a burst from the network; the download waits beyond it.
 const qint64 maximumQueuedBytes = 16 * 1024 * 1024;
+// What the hashing thread takes at a time.
+const int blockBytes = 1024 * 1024;
 
 } // namespace
 
@@ -34,7 +36,9 @@ void PackageDigest::hashQueued()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] { return m_stopping || !m_queue.isEmpty(); });
+        m_changed.wait(lock, [this] {
+            return m_stopping || m_queuedBytes >= blockBytes || (m_drainers > 0 && !m_queue.isEmpty());
+        });
         if (m_stopping)
             return;
         const QByteArray data = m_queue.dequeue();
@@ -57,7 +61,10 @@ void PackageDigest::hashQueued()
 std::unique_lock<std::mutex> PackageDigest::drained() const
 {
     std::unique_lock<std::mutex> lock(m_mutex);
+    ++m_drainers;
+    m_changed.notify_all();
     m_changed.wait(lock, [this] { return m_queue.isEmpty() && !m_hashing; });
+    --m_drainers;
     return lock;
 }
 
@@ -76,10 +83,16 @@ void PackageDigest::addData(const char *data, qint64 length)
         return;
     std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait(lock, [this] { return m_queuedBytes < maximumQueuedBytes; });
-    m_queue.enqueue(QByteArray(data, static_cast<int>(length)));
+    // The thread has taken every block but the last; the last grows until full.
+    if (!m_queue.isEmpty() && m_queue.last().size() < blockBytes)
+        m_queue.last().append(data, static_cast<int>(length));
+    else
+        m_queue.enqueue(QByteArray(data, static_cast<int>(length)));
+    const bool blockFull = m_queuedBytes < blockBytes && m_queuedBytes + length >= blockBytes;
     m_queuedBytes += length;
     lock.unlock();
-    m_changed.notify_all();
+    if (blockFull)
+        m_changed.notify_all();
 }
 
 QByteArray PackageDigest::sha256() const

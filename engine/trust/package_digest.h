@@ -20,7 +20,9 @@
 // Hashing runs on a thread of its own, so that it overlaps with receiving
 // and writing instead of slowing the download down: addData() queues a copy
 // of the data (waiting while more than a few megabytes are queued, so memory
-// stays bounded) and the results wait for the queue to be hashed.
+// stays bounded) and the results wait for the queue to be hashed. Network
+// reads are small; they are gathered into blocks of a megabyte, so that the
+// thread wakes once per block, not once per read.
 class PackageDigest
 {
 public:
@@ -55,5 +57,7 @@ private:
     qint64 m_queuedBytes = 0;
     bool m_hashing = false;
     bool m_stopping = false;
+    // Callers waiting for the results: the last, partial block is hashed too.
+    mutable int m_drainers = 0;
     std::thread m_thread;
 };

@@ -35,6 +35,7 @@ class TestPackageTrust : public QObject
 private slots:
     void initTestCase();
     void sha256MatchesAnIndependentHash();
+    void longStreamAskedMidway();
     void signatures_data();
     void signatures();
     void signedClaims_data();
@@ -108,6 +109,26 @@ void TestPackageTrust::sha256MatchesAnIndependentHash()
     const auto other = streamed(path(QStringLiteral("flipped.zip")), true, false);
     QCOMPARE(exact.check(*other, QByteArray(), QString(), QString()),
              PackageTrust::damagedMessage());
+}
+
+void TestPackageTrust::longStreamAskedMidway()
+{
+    // Longer than the blocks the hashing thread takes, in uneven pieces, with
+    // the digest asked for midway, as a resumed download does.
+    QByteArray data(3 * 1024 * 1024 + 12345, Qt::Uninitialized);
+    for (int i = 0; i < data.size(); ++i)
+        data[i] = char((i * 7919) >> 5);
+    PackageDigest digest(true, false);
+    const int middle = 1536 * 1024 + 7;
+    int at = 0;
+    const auto feed = [&](int end) {
+        for (; at < end; at += qMin(4099, end - at))
+            digest.addData(data.constData() + at, qMin(4099, end - at));
+    };
+    feed(middle);
+    QCOMPARE(digest.sha256(), QCryptographicHash::hash(data.left(middle), QCryptographicHash::Sha256));
+    feed(data.size());
+    QCOMPARE(digest.sha256(), QCryptographicHash::hash(data, QCryptographicHash::Sha256));
 }
 
 void TestPackageTrust::signatures_data()
