@@ -7,6 +7,7 @@
 #include "config/installer_config.h"
 #include "engine/install_run.h"
 #include "engine/registration/earlier_installation.h"
+#include "toolkit/plain_disabled_text_style.h"
 #include "wizard/main_window.h"
 
 #include <QDebug>
@@ -16,6 +17,7 @@ int runInstaller(Application &app)
     // What the program carries inside itself stands in for files that are
     // not beside it: settings, translations, style.
     Bundle::registerFromThisProgram();
+    QApplication::setStyle(new PlainDisabledTextStyle(QApplication::style()->objectName()));
     installTranslationsAndStyles(app);
 
     // Before any run of this process: a run that was killed is undone (or
