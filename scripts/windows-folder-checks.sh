@@ -19,7 +19,9 @@
 # 5. Version 3 over two running copies of Velmar.exe: the installer ends the
 #    first (after asking), the second still holds what was set aside. The run
 #    succeeds and logs why its working folder stays; once that copy has
-#    ended, the next start of the installer removes the folder.
+#    ended, the next start of the installer removes the folder. Its
+#    settings.ini is saved as old Notepad saves it: a byte-order mark, no
+#    [General] line, and packageUrl first.
 #
 # Drive D: is a folder inside the throw-away prefix's folder. The report
 # lists every check; the exit status is 0 when all of them passed.
@@ -328,6 +330,11 @@ fi
 velmar_count() { windows_found --classname Velmar.exe | grep -c . || true; }
 work_folders() { find "$install_dir" -maxdepth 1 -name '.installer-*' -printf '%f\n' | sort; }
 write_settings 3.0.0.0
+{
+    printf '\xef\xbb\xbf'
+    grep '^packageUrl=' "$shipped/settings.ini"
+    grep -v -e '^packageUrl=' -e '^\[General\]' "$shipped/settings.ini"
+} >"$work/settings.bom" && mv "$work/settings.bom" "$shipped/settings.ini"
 for copy in 1 2; do
     (cd "$install_dir" && exec wine Velmar.exe) >"$logs/velmar-$copy.log" 2>&1 &
     started_pids+=("$!")
@@ -342,7 +349,8 @@ answer_yes
 check "\"Yes\" to ending the running Velmar starts the download" downloading
 wait_for_success 3.0.0.0
 [ -z "$message_box" ] || shoot running-copies-message-wine "$message_box"
-check "version 3 is in D:\\Apps\\VelmarD" package_in_place
+check "version 3, whose settings.ini starts with a byte-order mark and packageUrl, is in D:\\Apps\\VelmarD" \
+    package_in_place
 sleep 1
 close_installer
 stayed=$(work_folders)
