@@ -37,7 +37,8 @@ void PackageDigest::hashQueued()
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_changed.wait(lock, [this] {
-            return m_stopping || m_queuedBytes >= blockBytes || (m_drainers > 0 && !m_queue.isEmpty());
+            return m_stopping || m_queuedBytes >= blockBytes
+                || (m_drainers > 0 && !m_queue.isEmpty());
         });
         if (m_stopping)
             return;

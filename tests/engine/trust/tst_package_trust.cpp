@@ -126,7 +126,8 @@ void TestPackageTrust::longStreamAskedMidway()
             digest.addData(data.constData() + at, qMin(4099, end - at));
     };
     feed(middle);
-    QCOMPARE(digest.sha256(), QCryptographicHash::hash(data.left(middle), QCryptographicHash::Sha256));
+    QCOMPARE(digest.sha256(),
+             QCryptographicHash::hash(data.left(middle), QCryptographicHash::Sha256));
     feed(data.size());
     QCOMPARE(digest.sha256(), QCryptographicHash::hash(data, QCryptographicHash::Sha256));
 }
