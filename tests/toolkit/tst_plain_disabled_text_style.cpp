@@ -4,6 +4,7 @@
 #include <QStyleFactory>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 // Disabled text in Qt's plain Windows style, with and without the wrapper:
@@ -33,11 +34,9 @@ QImage disabledText(const QStyle &style)
 
 bool hasColour(const QImage &image, QRgb colour)
 {
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) == colour)
-                return true;
-    return false;
+    const auto *pixels = reinterpret_cast<const QRgb *>(image.constBits());
+    const auto *end = pixels + image.width() * image.height();
+    return std::find(pixels, end, colour) != end;
 }
 
 } // namespace
