@@ -6,25 +6,41 @@
 # A test program's <name>.env beside it (variables, one a line) is exported
 # first; variables already set by the caller give way to it.
 #
-#   scripts/wine-run.sh [--dpi N] program.exe [arguments...]
+#   scripts/wine-run.sh [--dpi N] [--copy-prefix] program.exe [arguments...]
 #
-#   --dpi N   Wine's LogPixels for the run (96 = 100 %, 144 = 150 %, ...)
+#   --dpi N          Wine's LogPixels for the run (96 = 100 %, 144 = 150 %, ...)
+#   --copy-prefix    run in a copy of $WINEPREFIX, removed afterwards, so that
+#                    several programs can run at once, each with a Wine of
+#                    its own (Wine's registry, files and server are per prefix)
 set -euo pipefail
 dpi=
-if [ "${1:-}" = "--dpi" ]; then
-    dpi=$2
-    shift 2
-fi
+copy_prefix=0
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --dpi) dpi=$2; shift 2 ;;
+        --copy-prefix) copy_prefix=1; shift ;;
+        *) break ;;
+    esac
+done
 [ $# -ge 1 ] || { echo "wine-run: which program?" >&2; exit 2; }
 . "$(dirname "$0")/lib/xvfb.sh"
 
 display_file=$(mktemp)
 xvfb_pid=
+prefix_copy=
 cleanup() {
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     rm -f "$display_file"
+    [ -z "$prefix_copy" ] || rm -rf "$prefix_copy"
 }
 trap cleanup EXIT
+
+if [ "$copy_prefix" -eq 1 ]; then
+    [ -d "${WINEPREFIX:-}/drive_c" ] || { echo "wine-run: no Wine prefix to copy at '${WINEPREFIX:-}'" >&2; exit 2; }
+    prefix_copy=$(mktemp -d)
+    cp -a "$WINEPREFIX/." "$prefix_copy/"
+    export WINEPREFIX=$prefix_copy
+fi
 
 xvfb_start 1280x1024x24 "$display_file" || { echo "wine-run: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=$display
